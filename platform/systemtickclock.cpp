@@ -1,0 +1,15 @@
+#include "tickclock.h"
+
+#include <ctime>
+
+namespace qelv {
+
+std::int32_t SystemTickClock::tickCount() const {
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    const auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                    static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms));
+}
+
+}  // namespace qelv
