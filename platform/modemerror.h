@@ -18,6 +18,7 @@ inline constexpr int kPortNotOpen = 8012;
 inline constexpr int kPortOpenFailed = 8010;
 inline constexpr int kPortIoFailed = 8015;
 inline constexpr int kLogWriteFailed = 8100;
+inline constexpr int kLogCorrupt = 8101;         // a log file that cannot be read back
 }  // namespace errc
 
 // Why an open failed, for the survey's notes; the survey itself only tests that it failed.
