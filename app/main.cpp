@@ -1,0 +1,50 @@
+#include "options.h"
+#include "runmodes.h"
+#include "signalwatch.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace qelv;
+    const Options options = parseOptions(argumentsOf(argc, argv));
+    if (!options.error.isEmpty()) {
+        print(stderr, QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(options.error));
+        return kExitUsage;
+    }
+    if (options.mode == RunMode::Help) {
+        print(stdout, helpText());
+        return kExitOk;
+    }
+    if (options.mode == RunMode::Version) {
+        print(stdout, versionText());
+        return kExitOk;
+    }
+    if (options.mode == RunMode::Window) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("qel-v"));
+        watchShutdownSignals();
+        return runWindow(options);
+    }
+    QCoreApplication app(argc, argv);
+    watchShutdownSignals();
+    return runHeadless(options);
+}

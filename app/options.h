@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qelv {
+
+enum class RunMode { Window, Text, Json, Demo, Help, Version };
+
+struct Options {
+    RunMode mode = RunMode::Window;
+    QString portsDir;  // empty: $QELV_PORTS, else the system's devices
+    QString error;     // set when the command line is not understood
+};
+
+// Parses the program's arguments (without the program name).
+Options parseOptions(const QStringList& arguments);
+
+QString helpText();
+QString versionText();
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+}  // namespace qelv

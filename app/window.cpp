@@ -1,0 +1,46 @@
+#include "runmodes.h"
+
+#include "mainform.h"
+#include "mdcomm.h"
+#include "qteventpump.h"
+#include "qtmainwindow.h"
+#include "shutdown.h"
+#include "unitfactory.h"
+#include "version.h"
+
+#include <QApplication>
+
+namespace qelv {
+
+int runWindow(const Options& options) {
+    const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
+    installUnitFactory(map);
+    QtEventPump pump;
+    QtMainWindow window;
+    MainForm form(window.widgets(),
+                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
+                   [&map](int n) { return map.describe(n); },
+                   [] { QCoreApplication::exit(shutdown::exitCode()); }, version::kNumbers});
+    form.Form_Load();
+    QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
+    QObject::connect(&window, &QtMainWindow::closeRequested, [&form] {
+        std::int16_t cancel = 0;
+        form.Form_Unload(cancel);
+    });
+    QObject::connect(&window, &QtMainWindow::startClicked, [&form] {
+        try {
+            form.Command1_Click();
+        } catch (const ShutdownRequested& request) {
+            // The close or signal that asked for this already ended the main loop's future;
+            // what is left is to let go of the port before anything else.
+            Mdcomm::releaseInstance();
+            QCoreApplication::exit(request.exitCode());
+        }
+    });
+    window.show();
+    const int status = shutdown::requested() ? shutdown::exitCode() : QApplication::exec();
+    Mdcomm::releaseInstance();
+    return status;
+}
+
+}  // namespace qelv

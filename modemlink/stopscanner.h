@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace qelv {
+
+// Finds stop texts in a reply that arrives piece by piece. Each piece is searched together
+// with the last (longest stop text - 1) characters before it, which is exactly the part of
+// the reply where a new occurrence can end; so a stop text split across reads is found as
+// soon as its last character arrives, and a cycle costs work in proportion to what arrived,
+// not to the whole reply. The result always agrees with a search of the whole text.
+class StopScanner {
+public:
+    explicit StopScanner(std::vector<QString> stopTexts);
+
+    // Feeds the next piece. Returns true once any stop text has occurred in everything fed so
+    // far (and keeps returning true).
+    bool feed(QStringView piece);
+    bool found() const { return m_found; }
+    // Whether everything fed so far ends with `suffix` (at most as long as the longest stop
+    // text, and at least 2 characters are always kept).
+    bool endsWith(QStringView suffix) const { return m_tail.endsWith(suffix); }
+
+private:
+    std::vector<QString> m_texts;
+    qsizetype m_keep = 0;
+    QString m_tail;
+    bool m_found = false;
+};
+
+}  // namespace qelv

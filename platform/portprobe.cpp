@@ -1,0 +1,59 @@
+#include "portprobe.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qelv {
+
+namespace {
+
+ProbeResult fromErrno(int error, const QString& path) {
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return {OpenFailure::Absent, QStringLiteral("デバイスがありません: %1").arg(path)};
+    case EACCES:
+    case EPERM:
+        return {OpenFailure::PermissionDenied,
+                QStringLiteral("アクセス権がありません: %1 (デバイスの所有グループ、"
+                               "通常は dialout にユーザーを加えてください)")
+                    .arg(path)};
+    case EBUSY:
+        return {OpenFailure::Busy, QStringLiteral("使用中です: %1").arg(path)};
+    case EISDIR:
+        return {OpenFailure::NotSerial,
+                QStringLiteral("シリアルデバイスではありません: %1").arg(path)};
+    default:
+        return {OpenFailure::Other,
+                QStringLiteral("開けません: %1 (%2)").arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+    }
+}
+
+}  // namespace
+
+ProbeResult precheckPort(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) return fromErrno(errno, path);
+    if (!S_ISCHR(st.st_mode)) return fromErrno(EISDIR, path);
+    return {};
+}
+
+ProbeResult diagnosePort(const QString& path) {
+    if (ProbeResult pre = precheckPort(path); pre.failure != OpenFailure::None) return pre;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fromErrno(errno, path);
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    if (!terminal) return fromErrno(EISDIR, path);
+    return {OpenFailure::Other, QStringLiteral("開けません: %1").arg(path)};
+}
+
+}  // namespace qelv

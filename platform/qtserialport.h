@@ -1,0 +1,56 @@
+#pragma once
+
+#include "linesettings.h"
+#include "portmap.h"
+#include "serialport.h"
+
+#include <QSerialPort>
+
+namespace qelv {
+
+// The serial port component over QSerialPort, with COM numbers looked up in a PortMap at
+// each open. Input arrives through the Qt event loop (pumping lets QSerialPort take what the
+// device sent) and is also polled directly by Input, InBufferCount and waitForInput, so
+// readers see data whether or not they pump.
+class QtSerialPort final : public SerialPort {
+public:
+    explicit QtSerialPort(PortMap map);
+    ~QtSerialPort() override;
+
+    void setCommPort(std::int16_t n) override;
+    std::int16_t commPort() const override { return m_commPort; }
+    void setSettings(const QString& settings) override;
+    QString settings() const override { return formatLineSettings(m_settings); }
+    void setDTREnable(bool on) override;
+    void setRTSEnable(bool on) override;
+    void setHandshaking(int mode) override;
+    void setPortOpen(bool open) override;
+    bool portOpen() const override { return m_port.isOpen(); }
+    void Output(const QString& text) override;
+    QString Input() override;
+    int InBufferCount() override;
+    void setInputLen(int length) override;
+    bool waitForInput(int timeoutMs) override;
+    QString devicePath() const override;
+
+    const PortMap& portMap() const { return m_map; }
+
+private:
+    void open();
+    void close();
+    void applyLine();
+    void requireOpen(const char* operation) const;
+    void takeArrivedInput();
+    [[noreturn]] void failIo(const QString& what);
+
+    PortMap m_map;
+    QSerialPort m_port;
+    std::int16_t m_commPort = 1;
+    LineSettings m_settings;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_handshaking = 0;
+    int m_inputLen = 0;
+};
+
+}  // namespace qelv

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace qelv {
+
+// Turns SIGINT, SIGTERM and SIGHUP into a shutdown request (exit status 128 + the signal's
+// number) and wakes the Qt event loop, so a running wait ends and the port is released by
+// the code that catches ShutdownRequested; a main loop that is idle is ended with that status.
+// Needs a QCoreApplication; call once.
+void watchShutdownSignals();
+
+}  // namespace qelv

@@ -1,0 +1,84 @@
+#include "mainform.h"
+
+#include "mdcomm.h"
+#include "shutdown.h"
+#include "surveytexts.h"
+
+namespace qelv {
+
+using namespace survey;
+
+MainForm::MainForm(FormWidgets widgets, Environment environment)
+    : m_w(widgets), m_env(std::move(environment)) {}
+
+Mdcomm& MainForm::unit() { return m_env.unit(); }
+
+void MainForm::Form_Load() {
+    m_w.statusBar.setStyle(1);
+    m_w.window.setCaption(formatCaption(m_env.version));
+    m_w.grid.setLoadSettings(false, false, 1);
+    m_w.grid.setRows(kRows);
+    m_w.grid.setCols(kCols);
+    m_w.grid.setRow(0);
+    m_w.grid.setCol(0);
+    m_w.grid.setText(kHeaders[0]);
+    m_w.grid.setHeaderCellStyle(3);
+    for (int col = 1; col < kCols; ++col) {
+        m_w.grid.setCol(col);
+        m_w.grid.setText(kHeaders[col]);
+        m_w.grid.setColWidth(col, kColWidths[col]);
+        m_w.grid.setHeaderCellStyle(3);
+    }
+    m_w.grid.refresh();
+}
+
+void MainForm::Form_Resize() {
+    m_w.grid.setWidth(m_w.window.innerWidth());
+    const float top = m_w.grid.top();
+    const float barHeight = m_w.statusBar.height();
+    const float height = m_w.window.innerHeight() - top - barHeight;
+    // A window smaller than the grid's top plus the status bar leaves no room at all.
+    m_w.grid.setHeight(height < 0.0f ? 0.0f : height);
+}
+
+void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
+    shutdown::request(0);
+    if (m_env.endProgram) m_env.endProgram();
+}
+
+void MainForm::Command1_Click() {
+    m_w.button.setEnabled(false);
+    m_w.button.setCaption(kBusyCaption);
+    m_progress = 0;
+    m_w.statusBar.setProgress(0, kSurveySteps);
+    try {
+        DetectPorts();
+        CheckAtAcceptance();
+        ReadDeviceInfo();
+    } catch (const ShutdownRequested&) {
+        closePort();
+        throw;
+    }
+    m_w.statusBar.setProgress(0, 0);
+    m_w.button.setCaption(kIdleCaption);
+    m_w.button.setEnabled(true);
+}
+
+void MainForm::advanceProgress() {
+    m_rule.step([&] { m_w.statusBar.setProgress(++m_progress, kSurveySteps); });
+}
+
+void MainForm::openPort(std::int16_t n) {
+    m_rule.step([&] { unit().MSComm1.setCommPort(n); });
+    m_rule.step([&] { unit().MSComm1.setSettings(kLineSettings); });
+    m_rule.step([&] { unit().MSComm1.setDTREnable(true); });
+    m_rule.step([&] { unit().MSComm1.setRTSEnable(true); });
+    m_rule.step([&] { unit().MSComm1.setHandshaking(0); });
+    m_rule.step([&] { unit().MSComm1.setPortOpen(true); });
+}
+
+void MainForm::closePort() {
+    m_rule.step([&] { unit().MSComm1.setPortOpen(false); });
+}
+
+}  // namespace qelv

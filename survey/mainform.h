@@ -1,0 +1,74 @@
+#pragma once
+
+#include "caption.h"
+#include "errorrule.h"
+#include "eventpump.h"
+#include "formwidgets.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace qelv {
+
+class Mdcomm;
+
+// The main window's behaviour, free of any toolkit: it works on the widgets through the
+// platform interfaces, so the same form runs in the window, headless and under test.
+//
+// A survey runs three passes over COM1 to COM16 and writes the grid; the cell marks are the
+// only thing one pass hands to the next. Every step of a pass runs under the error rule, so
+// a pass never fails; only ShutdownRequested (the program is ending) leaves a survey early,
+// with the port closed on the way out.
+class MainForm {
+public:
+    struct Environment {
+        EventPump& pump;
+        // Reaches the modem-link unit; the first call creates it.
+        std::function<Mdcomm&()> unit;
+        // Text for the tooltip of a port's name cell (its device); may be empty.
+        std::function<QString(int)> describePort;
+        // Ends the program's main loop; called by Form_Unload.
+        std::function<void()> endProgram;
+        VersionNumbers version;
+    };
+
+    MainForm(FormWidgets widgets, Environment environment);
+
+    void Form_Load();
+    void Form_Resize();
+    // Never refuses the close; requests the program's end, which also stops a running survey
+    // at its next wait.
+    void Form_Unload(std::int16_t& cancel);
+    void Command1_Click();
+
+    // The number of port steps a whole survey goes through (3 passes × 16 ports).
+    static constexpr int kSurveySteps = 48;
+
+private:
+    struct AtPass {
+        const QString& status;
+        int markCol;
+        const char* command;
+        int resultCol;
+    };
+
+    void DetectPorts();
+    void CheckAtAcceptance();
+    void ReadDeviceInfo();
+    void runAtPass(const AtPass& pass);
+    void detectPort(std::int16_t n);
+    bool atPort(const AtPass& pass, std::int16_t n);
+    void openPort(std::int16_t n);
+    void closePort();
+    void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color);
+    void advanceProgress();
+    Mdcomm& unit();
+
+    FormWidgets m_w;
+    Environment m_env;
+    ErrorRule m_rule;
+    int m_progress = 0;
+};
+
+}  // namespace qelv

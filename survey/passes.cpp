@@ -1,0 +1,84 @@
+// The three survey passes: which ports open, which accept AT commands, what they say.
+
+#include "mainform.h"
+
+#include "mdcomm.h"
+#include "surveytexts.h"
+
+namespace qelv {
+
+using namespace survey;
+
+void MainForm::DetectPorts() {
+    m_rule.clear();
+    m_rule.step([&] { m_w.statusBar.setSimpleText(kDetectStatus); });
+    for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) detectPort(n);
+}
+
+void MainForm::detectPort(std::int16_t n) {
+    m_rule.step([&] { m_env.pump.pumpPending(); });
+    m_rule.step([&] { m_w.grid.setRow(n); });
+    m_rule.step([&] { m_w.grid.setCol(0); });
+    m_rule.step([&] { m_w.grid.setText(portName(n)); });
+    if (m_env.describePort) m_rule.step([&] { m_w.grid.setCellToolTip(m_env.describePort(n)); });
+    openPort(n);
+    // The test looks at the error state, not at the port: any failed step of this iteration
+    // makes the port count as not opened.
+    const bool opened = m_rule.number() == 0;
+    const QString why = opened ? QString() : m_rule.message();
+    m_rule.step([&] { m_w.grid.setCol(1); });
+    m_rule.step([&] { m_w.grid.setText(opened ? QStringLiteral("OK") : QString()); });
+    m_rule.step([&] { m_w.grid.setCellBackColor(opened ? kMark : kWhite); });
+    m_rule.step([&] { m_w.grid.setCellToolTip(why); });
+    closePort();
+    advanceProgress();
+    m_rule.clear();
+}
+
+void MainForm::CheckAtAcceptance() { runAtPass({kAtStatus, 1, "ATE0Q0V1", 2}); }
+
+void MainForm::ReadDeviceInfo() {
+    runAtPass({kInfoStatus, 2, "ATI4I2I0", 3});
+    m_rule.step([&] { m_w.grid.setCol(3); });
+    m_rule.step([&] { m_w.statusBar.setSimpleText(QString()); });
+}
+
+void MainForm::runAtPass(const AtPass& pass) {
+    m_rule.clear();
+    m_rule.step([&] { m_w.statusBar.setSimpleText(pass.status); });
+    for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
+        // A skipped port leaves the error state as it is; only tried ports clear it.
+        if (atPort(pass, n)) m_rule.clear();
+        advanceProgress();
+    }
+}
+
+bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
+    m_rule.step([&] { m_env.pump.pumpPending(); });
+    m_rule.step([&] { m_w.grid.setRow(n); });
+    m_rule.step([&] { m_w.grid.setCol(pass.markCol); });
+    std::uint32_t mark = Grid::kNoColor;
+    m_rule.step([&] { mark = m_w.grid.cellBackColor(); });
+    if (mark != kMark) return false;
+    openPort(n);
+    m_rule.step([&] { unit().Waits(1000); });
+    QString reply;
+    m_rule.step([&] { reply = unit().SendModem(QLatin1String(pass.command), 2000, QStringLiteral("OK")); });
+    // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
+    if (reply.contains(QLatin1String("OK")))
+        writeResult(n, pass.resultCol, reply, kMark);
+    else
+        writeResult(n, pass.resultCol, QString(), kWhite);
+    closePort();
+    return true;
+}
+
+void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color) {
+    // The waits above ran window events, so the current cell is chosen afresh.
+    m_rule.step([&] { m_w.grid.setRow(n); });
+    m_rule.step([&] { m_w.grid.setCol(col); });
+    m_rule.step([&] { m_w.grid.setText(text); });
+    m_rule.step([&] { m_w.grid.setCellBackColor(color); });
+}
+
+}  // namespace qelv

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace qelv::survey {
+
+inline const QString kIdleCaption = QStringLiteral("検査開始");
+inline const QString kBusyCaption = QStringLiteral("検査中");
+inline const QString kDetectStatus = QStringLiteral("OSが使用・定義しているCOMポートの検出");
+inline const QString kAtStatus = QStringLiteral("ATコマンドを受け付けるか検査");
+inline const QString kInfoStatus = QStringLiteral("機器情報の取得");
+
+inline const QString kHeaders[4] = {QStringLiteral("ポート"), QStringLiteral("接続状態"),
+                                    QStringLiteral("ATコマンド 対応状況"),
+                                    QStringLiteral("機器情報")};
+inline constexpr int kColWidths[4] = {0, 1200, 2200, 5000};  // column 0 keeps its default
+
+inline constexpr int kRows = 17;
+inline constexpr int kCols = 4;
+inline constexpr std::int16_t kFirstPort = 1;
+inline constexpr std::int16_t kLastPort = 16;
+
+inline constexpr std::uint32_t kMark = 0x80FFFF;   // passed the column's check
+inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // tried and did not pass
+
+inline const QString kLineSettings = QStringLiteral("9600,N,8,1");
+
+inline QString portName(int n) { return QStringLiteral("COM") + QString::number(n); }
+
+}  // namespace qelv::survey

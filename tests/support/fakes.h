@@ -1,0 +1,143 @@
+#pragma once
+
+#include "eventpump.h"
+#include "serialport.h"
+#include "tickclock.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace qelv::test {
+
+// A clock the test moves: ms() is monotonic test time, the tick count starts at `base`
+// and wraps like the real one. Every reading may advance time by `stepPerRead`.
+class FakeClock final : public TickClock {
+public:
+    explicit FakeClock(std::int32_t base = 1000) : m_base(base) {}
+    std::int32_t tickCount() const override {
+        const std::int64_t now = m_ms;
+        m_ms += m_stepPerRead;
+        ++m_reads;
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_base + now)));
+    }
+    std::int64_t ms() const { return m_ms; }
+    void advance(std::int64_t ms) { m_ms += ms; }
+    void setStepPerRead(std::int64_t step) { m_stepPerRead = step; }
+    int reads() const { return m_reads; }
+
+private:
+    std::int64_t m_base;
+    mutable std::int64_t m_ms = 0;
+    std::int64_t m_stepPerRead = 0;
+    mutable int m_reads = 0;
+};
+
+// Sleeping advances the fake clock, up to the next moment something is due (`nextDue`).
+class FakePump final : public EventPump {
+public:
+    explicit FakePump(FakeClock& clock) : m_clock(clock) {}
+    void pumpPending() override {
+        ++m_pumps;
+        if (onPump) onPump();
+    }
+    void waitForEvents(std::chrono::milliseconds timeout) override {
+        ++m_waits;
+        std::int64_t step = timeout.count();
+        if (nextDue) {
+            const std::int64_t due = nextDue();
+            if (due >= m_clock.ms() && due - m_clock.ms() < step) step = due - m_clock.ms();
+        }
+        m_clock.advance(step);
+        m_slept += step;
+    }
+    int pumps() const { return m_pumps; }
+    int waits() const { return m_waits; }
+    std::int64_t slept() const { return m_slept; }
+
+    std::function<void()> onPump;
+    std::function<std::int64_t()> nextDue;
+
+private:
+    FakeClock& m_clock;
+    int m_pumps = 0;
+    int m_waits = 0;
+    std::int64_t m_slept = 0;
+};
+
+// A serial port whose devices are scripts: what arrives when, and what each port answers.
+class ScriptedPort final : public SerialPort {
+public:
+    struct Reply {
+        std::int64_t delayMs;
+        QString text;
+    };
+    using Responder = std::function<std::vector<Reply>(const QString& sent)>;
+
+    explicit ScriptedPort(FakeClock& clock) : m_clock(clock) {}
+
+    // Test set-up.
+    void addDevice(int port, Responder responder = {}) { m_devices[port] = std::move(responder); }
+    void removeDevice(int port) { m_devices.erase(port); }
+    void arriveAt(std::int64_t ms, const QString& text) { m_arrivals.insert({ms, text}); }
+    void arriveAfter(std::int64_t delayMs, const QString& text) { arriveAt(m_clock.ms() + delayMs, text); }
+    std::int64_t nextArrival() const { return m_arrivals.empty() ? -1 : m_arrivals.begin()->first; }
+    void failOutput(bool fail) { m_failOutput = fail; }
+
+    // What the test asserts on.
+    struct Sent {
+        int port;
+        QString text;
+    };
+    const std::vector<Sent>& sent() const { return m_sent; }
+    const std::vector<int>& opened() const { return m_opened; }
+    int inputCalls() const { return m_inputCalls; }
+
+    void setCommPort(std::int16_t n) override;
+    std::int16_t commPort() const override { return m_port; }
+    void setSettings(const QString& settings) override { m_settings = settings; }
+    QString settings() const override { return m_settings; }
+    void setDTREnable(bool) override {}
+    void setRTSEnable(bool) override {}
+    void setHandshaking(int) override {}
+    void setPortOpen(bool open) override;
+    bool portOpen() const override { return m_open; }
+    void Output(const QString& text) override;
+    QString Input() override;
+    int InBufferCount() override;
+    void setInputLen(int length) override { m_inputLen = length; }
+    int inputLen() const { return m_inputLen; }
+    bool waitForInput(int timeoutMs) override;
+    QString devicePath() const override { return {}; }
+
+private:
+    void requireOpen() const;
+    void collectDue();
+
+    FakeClock& m_clock;
+    std::map<int, Responder> m_devices;
+    std::multimap<std::int64_t, QString> m_arrivals;
+    QString m_buffer;
+    std::vector<Sent> m_sent;
+    std::vector<int> m_opened;
+    QString m_settings;
+    std::int16_t m_port = 1;
+    bool m_open = false;
+    bool m_failOutput = false;
+    int m_inputLen = 0;
+    int m_inputCalls = 0;
+};
+
+// Clock, pump and port wired together: sleeping wakes at the next arrival.
+struct FakeLine {
+    FakeClock clock;
+    FakePump pump{clock};
+    ScriptedPort port{clock};
+    FakeLine() { pump.nextDue = [this] { return port.nextArrival(); }; }
+};
+
+}  // namespace qelv::test
