@@ -7,7 +7,7 @@ namespace qelv {
 
 // In-memory widgets for the headless modes and the tests: they keep what they are told and
 // draw nothing. The window's inner size is whatever was last set, in twips.
-class MemoryGrid final : public Grid {
+class MemoryGrid : public Grid {
 public:
     void setRows(int rows) override { m_cells.resize(rows, m_cells.cols()); }
     int rows() const override { return m_cells.rows(); }
@@ -50,8 +50,11 @@ public:
     void setProgress(int value, int max) override {
         m_progress = value;
         m_progressMax = max;
+        if (max > 0) m_lastShownProgress = value;
     }
     int progress() const { return m_progress; }
+    // The value the bar last showed before it was hidden.
+    int lastShownProgress() const { return m_lastShownProgress; }
     int progressMax() const { return m_progressMax; }
 
 private:
@@ -59,6 +62,7 @@ private:
     QString m_text;
     int m_progress = 0;
     int m_progressMax = 0;
+    int m_lastShownProgress = 0;
 };
 
 class MemoryButton final : public Button {
