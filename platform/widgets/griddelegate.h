@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace qelv {
+
+// Draws body cells as plain text, letting a row grow to a few lines and eliding beyond that;
+// whatever is elided is offered whole in the tooltip.
+class GridDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxLines = 4;
+
+    explicit GridDelegate(QObject* parent);
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+
+    // The tooltip for a cell drawn in option.rect.
+    QString toolTipFor(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+};
+
+}  // namespace qelv

@@ -1,0 +1,101 @@
+#include "qtmainwindow.h"
+
+#include "gridview.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStatusBar>
+
+// The resources of a static library are only registered when something names them.
+static void registerWidgetResources() {
+    Q_INIT_RESOURCE(qelvwidgets);
+}
+
+namespace qelv {
+
+namespace {
+
+constexpr float kInnerWidthTwips = 8655.0f;
+constexpr float kInnerHeightTwips = 5400.0f;
+constexpr float kButtonLeft = 480.0f;
+constexpr float kButtonTop = 240.0f;
+constexpr float kButtonWidth = 2535.0f;
+constexpr float kButtonHeight = 495.0f;
+constexpr float kGridLeft = 0.0f;
+constexpr float kGridTop = 960.0f;
+constexpr float kGridWidth = 5295.0f;
+constexpr float kGridHeight = 3855.0f;
+constexpr int kGridPointSize = 9;
+
+QFont gridFont() {
+    QFont font;
+    // The first two are the form's own face under its Japanese and Latin names; the rest are
+    // the nearest proportional Gothic faces a Debian desktop is likely to have.
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("VL PGothic")});
+    font.setPointSize(kGridPointSize);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(QWidget* parent)
+    : QWidget(parent), m_button(this), m_grid(this), m_statusBar(this) {
+    registerWidgetResources();
+    setWindowIcon(QIcon(QStringLiteral(":/qel-v/qel-v.png")));
+    setCaption(QStringLiteral("Tobelune   QEL-V ver 1.0"));
+    placeButton();
+    setUpGrid();
+    resize(twipsToPixels(kInnerWidthTwips, logicalDpiX()),
+           twipsToPixels(kInnerHeightTwips, logicalDpiY()));
+    m_statusBar.dockToBottom(width(), height());
+}
+
+QtMainWindow::~QtMainWindow() = default;
+
+void QtMainWindow::setCaption(const QString& caption) {
+    m_caption = caption;
+    setWindowTitle(caption);
+}
+
+float QtMainWindow::innerWidth() const {
+    return pixelsToTwips(width(), logicalDpiX());
+}
+
+float QtMainWindow::innerHeight() const {
+    return pixelsToTwips(height(), logicalDpiY());
+}
+
+void QtMainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_statusBar.dockToBottom(width(), height());
+    emit resized();
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closeRequested();
+}
+
+void QtMainWindow::placeButton() {
+    m_button.setCaption(QStringLiteral("検査開始"));
+    QPushButton* button = m_button.pushButton();
+    button->setGeometry(
+        twipsToPixels(kButtonLeft, logicalDpiX()), twipsToPixels(kButtonTop, logicalDpiY()),
+        twipsToPixels(kButtonWidth, logicalDpiX()), twipsToPixels(kButtonHeight, logicalDpiY()));
+    connect(button, &QPushButton::clicked, this, &QtMainWindow::startClicked);
+}
+
+void QtMainWindow::setUpGrid() {
+    m_grid.view()->setFont(gridFont());
+    m_grid.setGeometry(kGridLeft, kGridTop, kGridWidth, kGridHeight);
+}
+
+}  // namespace qelv
