@@ -33,7 +33,20 @@ QSerialPort::FlowControl toQtFlow(int mode) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(PortMap map) : m_map(std::move(map)) {}
+namespace {
+
+bool meansGone(QSerialPort::SerialPortError error) {
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+           error == QSerialPort::WriteError;
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(PortMap map) : m_map(std::move(map)) {
+    // The event loop may see the failure first; remember it for the next reader.
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
+}
 
 QtSerialPort::~QtSerialPort() { close(); }
 
@@ -99,15 +112,23 @@ void QtSerialPort::open() {
                          QStringLiteral("デバイスがありません"),
                          OpenFailure::Absent);
     const QString target = QFileInfo(dev->path).canonicalFilePath();
-    const QString shown = target.isEmpty() ? dev->path : target;
-    if (const ProbeResult pre = precheckPort(shown); pre.failure != OpenFailure::None)
-        throw ModemError(errc::kPortOpenFailed, pre.reason, pre.failure);
+    auto guard = PortGuard::acquire(target.isEmpty() ? dev->path : target);
     m_port.setPortName(target);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();
+        // The guard's checks passed, so what is left is Qt's own lock file (another instance
+        // between our checks and its open) or a refusal we can tell apart by trying again.
         const ProbeResult why = diagnosePort(target);
+        if (why.failure == OpenFailure::Other)
+            throw ModemError(errc::kPortOpenFailed, QStringLiteral("使用中です: %1").arg(target),
+                             OpenFailure::Busy);
         throw ModemError(errc::kPortOpenFailed, why.reason, why.failure);
     }
+    m_guard = std::move(guard);
+    m_gone = false;
+    // A serial line keeps nothing while nobody has it open; a pseudo-terminal does. Start
+    // every open with an empty receive buffer either way.
+    m_port.clear(QSerialPort::Input);
     applyLine();
     m_port.setDataTerminalReady(m_dtr);
     if (m_handshaking < 2) m_port.setRequestToSend(m_rts);
@@ -130,6 +151,7 @@ void QtSerialPort::close() {
     m_port.clear(QSerialPort::Output);
     m_port.close();
     m_port.clearError();
+    m_guard.reset();
 }
 
 void QtSerialPort::requireOpen(const char* operation) const {
@@ -146,7 +168,13 @@ void QtSerialPort::failIo(const QString& what) {
 
 void QtSerialPort::takeArrivedInput() {
     m_port.waitForReadyRead(0);
-    if (m_port.error() == QSerialPort::ResourceError) failIo(QStringLiteral("read"));
+    failIfGone(QStringLiteral("read"));
+}
+
+void QtSerialPort::failIfGone(const QString& what) {
+    // A device that vanished (a pseudo-terminal's other side closed, a USB adapter pulled)
+    // shows up as a read or resource error; waiting without data is a mere timeout.
+    if (m_gone || meansGone(m_port.error())) failIo(what);
     m_port.clearError();
 }
 
@@ -155,9 +183,7 @@ void QtSerialPort::Output(const QString& text) {
     const QByteArray bytes = text.toLatin1();
     if (m_port.write(bytes) != bytes.size()) failIo(QStringLiteral("write"));
     m_port.flush();
-    if (m_port.error() == QSerialPort::ResourceError || m_port.error() == QSerialPort::WriteError)
-        failIo(QStringLiteral("write"));
-    m_port.clearError();
+    failIfGone(QStringLiteral("write"));
 }
 
 QString QtSerialPort::Input() {
@@ -183,8 +209,7 @@ bool QtSerialPort::waitForInput(int timeoutMs) {
     requireOpen("waitForInput");
     if (m_port.bytesAvailable() > 0) return true;
     const bool arrived = m_port.waitForReadyRead(std::max(0, timeoutMs));
-    if (m_port.error() == QSerialPort::ResourceError) failIo(QStringLiteral("read"));
-    m_port.clearError();
+    failIfGone(QStringLiteral("read"));
     return arrived;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "linesettings.h"
+#include "portguard.h"
 #include "portmap.h"
 #include "serialport.h"
 
@@ -41,16 +42,19 @@ private:
     void applyLine();
     void requireOpen(const char* operation) const;
     void takeArrivedInput();
+    void failIfGone(const QString& what);
     [[noreturn]] void failIo(const QString& what);
 
     PortMap m_map;
     QSerialPort m_port;
+    std::unique_ptr<PortGuard> m_guard;
     std::int16_t m_commPort = 1;
     LineSettings m_settings;
     bool m_dtr = false;
     bool m_rts = false;
     int m_handshaking = 0;
     int m_inputLen = 0;
+    bool m_gone = false;
 };
 
 }  // namespace qelv

@@ -1,0 +1,213 @@
+#include "portguard.h"
+#include "pty.h"
+#include "qtserialport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace qelv;
+using namespace qelv::test;
+
+namespace {
+
+OpenFailure openFailure(QtSerialPort& port) {
+    try {
+        port.setPortOpen(true);
+    } catch (const ModemError& error) {
+        EXPECT_EQ(error.number(), errc::kPortOpenFailed);
+        EXPECT_FALSE(error.message().isEmpty());
+        return error.openFailure();
+    }
+    return OpenFailure::None;
+}
+
+QString readAll(QtSerialPort& port, int atLeast) {
+    QString text;
+    for (int i = 0; i < 200 && text.size() < atLeast; ++i) {
+        QCoreApplication::processEvents();
+        port.waitForInput(10);
+        text += port.Input();
+    }
+    return text;
+}
+
+struct SerialOnPty : ::testing::Test {
+    Pty device;
+    PortsDir ports;
+    QtSerialPort port{PortMap::fromDirectory(ports.path())};
+    void SetUp() override {
+        ports.link(1, device.slavePath());
+        port.setCommPort(1);
+    }
+};
+
+TEST_F(SerialOnPty, OpensAndCarriesBytesBothWaysOneToOne) {
+    port.setSettings("9600,N,8,1");
+    port.setDTREnable(true);  // a pseudo-terminal has no modem lines: not an error
+    port.setRTSEnable(true);
+    port.setHandshaking(0);
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.portOpen());
+    port.Output(QStringLiteral("AT\r\n"));
+    EXPECT_EQ(device.received(std::chrono::milliseconds(1000)), "AT\r\n");
+    device.send(QByteArray("\r\nOK\x00\xff\x1b[2J", 11));
+    const QString got = readAll(port, 11);
+    ASSERT_EQ(got.size(), 11);
+    EXPECT_EQ(got.at(4).unicode(), 0);
+    EXPECT_EQ(got.at(5).unicode(), 0xFF);
+    EXPECT_EQ(port.InBufferCount(), 0);
+    port.setPortOpen(false);
+    EXPECT_FALSE(port.portOpen());
+    port.setPortOpen(false);  // closing a closed port does nothing
+}
+
+TEST_F(SerialOnPty, ClosedPortRefusesIoAndConfigurationRules) {
+    EXPECT_THROW(port.Output("AT"), ModemError);
+    EXPECT_THROW(port.Input(), ModemError);
+    EXPECT_THROW(port.InBufferCount(), ModemError);
+    for (const char* bad : {"9600,N,8", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3", "", "9600,N,8,1,1"})
+        EXPECT_THROW(port.setSettings(bad), ModemError) << bad;
+    EXPECT_EQ(port.settings(), "9600,N,8,1");
+    port.setPortOpen(true);
+    EXPECT_THROW(port.setCommPort(2), ModemError);
+    EXPECT_THROW(port.setPortOpen(true), ModemError);
+}
+
+TEST_F(SerialOnPty, CloseRestoresTheLineAndLeavesNoLockBehind) {
+    termios before{};
+    ::tcgetattr(device.slaveFd(), &before);
+    port.setPortOpen(true);
+    port.setPortOpen(false);
+    termios after{};
+    ::tcgetattr(device.slaveFd(), &after);
+    EXPECT_EQ(cfgetospeed(&before), cfgetospeed(&after));
+    EXPECT_EQ(before.c_lflag, after.c_lflag);
+    EXPECT_EQ(before.c_cflag, after.c_cflag);
+    EXPECT_TRUE(lockFileHolder(device.slavePath()).isEmpty());
+    const int fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
+}
+
+TEST(SerialOpen, EntriesThatAreNotOpenablePortsSayWhy) {
+    PortsDir ports;
+    QTemporaryDir dir;
+    ports.link(1, "/dev/null");
+    ports.link(2, dir.path());
+    ports.link(3, "/nonexistent/qelv-device");
+    QtSerialPort port(PortMap::fromDirectory(ports.path()));
+    const std::pair<int, OpenFailure> rows[] = {{1, OpenFailure::NotSerial},
+                                                {2, OpenFailure::NotSerial},
+                                                {3, OpenFailure::Absent},
+                                                {4, OpenFailure::Absent}};  // no entry at all
+    for (const auto& [n, failure] : rows) {
+        port.setCommPort(static_cast<std::int16_t>(n));
+        EXPECT_EQ(openFailure(port), failure) << n;
+        EXPECT_FALSE(port.portOpen());
+    }
+}
+
+// Another program holding the device, each way programs announce it; the device must not
+// receive a single byte from us.
+struct HeldPort : SerialOnPty {
+    pid_t holder = -1;
+    void holdInChild(int how) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        holder = ::fork();
+        if (holder == 0) {
+            const int fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            if (how == 0) ::flock(fd, LOCK_EX);
+            if (how == 1) ::ioctl(fd, TIOCEXCL);
+            [[maybe_unused]] auto w = ::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char c;
+        [[maybe_unused]] auto r = ::read(ready[0], &c, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    void TearDown() override {
+        if (holder > 0) {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        }
+    }
+};
+
+TEST_F(HeldPort, FlockByAnotherProgram) {
+    holdInChild(0);
+    EXPECT_EQ(openFailure(port), OpenFailure::Busy);
+    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
+}
+
+TEST_F(HeldPort, ExclusiveModeByAnotherProgram) {
+    holdInChild(1);
+    EXPECT_EQ(openFailure(port), OpenFailure::Busy);
+    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
+}
+
+TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
+    holdInChild(2);  // open without announcing: a plain open does not make a port busy
+    const QString lockPath = QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName();
+    if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
+    {
+        QFile lock(lockPath);
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(QStringLiteral("%1\n").arg(holder, 10).toLatin1());
+    }
+    EXPECT_EQ(openFailure(port), OpenFailure::Busy);
+    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    holder = -1;
+    port.setPortOpen(true);  // the lock's process is gone: stale
+    EXPECT_TRUE(port.portOpen());
+    port.setPortOpen(false);
+    QFile::remove(lockPath);
+}
+
+TEST_F(SerialOnPty, WhileWeHoldThePortOthersSeeItHeld) {
+    port.setPortOpen(true);
+    const int fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    int exclusive = 0;
+    ::ioctl(fd, TIOCGEXCL, &exclusive);
+    EXPECT_TRUE(exclusive);
+    ::close(fd);
+    EXPECT_FALSE(lockFileHolder(device.slavePath()).isEmpty() &&
+                 !QFile::exists(QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName()));
+    QtSerialPort second(PortMap::fromDirectory(ports.path()));
+    EXPECT_EQ(openFailure(second), OpenFailure::Busy);
+}
+
+TEST_F(SerialOnPty, VanishedDeviceFailsTheReadAsAPortError) {
+    port.setPortOpen(true);
+    device.vanish();
+    bool failed = false;
+    for (int i = 0; i < 50 && !failed; ++i) {
+        try {
+            QCoreApplication::processEvents();
+            port.waitForInput(10);
+            port.Input();
+        } catch (const ModemError& error) {
+            failed = error.number() == errc::kPortIoFailed;
+        }
+    }
+    EXPECT_TRUE(failed);
+    port.setPortOpen(false);
+}
+
+}  // namespace
