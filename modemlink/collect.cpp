@@ -52,8 +52,9 @@ QString Mdcomm::collectFinal(const QString& atstr) {
             break;
         }
         if (stop.feed(piece)) break;
-        // Without pumping nothing else notices a request to end, so this loop does.
-        if (!pumping) shutdown::throwIfRequested();
+        // Nothing else is sure to notice a request to end: without pumping no pump throws,
+        // and a pump is not obliged to throw from every call.
+        shutdown::throwIfRequested();
         sleepFor(kIdleLook, pumping);
     }
     return reply.take();

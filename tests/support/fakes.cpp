@@ -44,6 +44,7 @@ void ScriptedPort::collectDue() {
 QString ScriptedPort::Input() {
     requireOpen();
     ++m_inputCalls;
+    if (onInput) onInput();
     collectDue();
     const qsizetype take = m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_buffer.size()) : m_buffer.size();
     const QString out = m_buffer.left(take);

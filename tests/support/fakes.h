@@ -50,7 +50,7 @@ public:
         std::int64_t step = timeout.count();
         if (nextDue) {
             const std::int64_t due = nextDue();
-            if (due >= m_clock.ms() && due - m_clock.ms() < step) step = due - m_clock.ms();
+            if (due > m_clock.ms() && due - m_clock.ms() < step) step = due - m_clock.ms();
         }
         m_clock.advance(step);
         m_slept += step;
@@ -86,7 +86,15 @@ public:
     void arriveAt(std::int64_t ms, const QString& text) { m_arrivals.insert({ms, text}); }
     void arriveAfter(std::int64_t delayMs, const QString& text) { arriveAt(m_clock.ms() + delayMs, text); }
     std::int64_t nextArrival() const { return m_arrivals.empty() ? -1 : m_arrivals.begin()->first; }
+    // The first arrival later than `ms`, -1 when none. Text that is already due woke the
+    // event loop when it came; left unread, it must not wake every later wait as well.
+    std::int64_t nextArrivalAfter(std::int64_t ms) const {
+        const auto next = m_arrivals.upper_bound(ms);
+        return next == m_arrivals.end() ? -1 : next->first;
+    }
     void failOutput(bool fail) { m_failOutput = fail; }
+    // Runs at every Input call, after it is counted: lets a test act in the middle of a loop.
+    std::function<void()> onInput;
 
     // What the test asserts on.
     struct Sent {
@@ -137,7 +145,7 @@ struct FakeLine {
     FakeClock clock;
     FakePump pump{clock};
     ScriptedPort port{clock};
-    FakeLine() { pump.nextDue = [this] { return port.nextArrival(); }; }
+    FakeLine() { pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); }; }
 };
 
 }  // namespace qelv::test

@@ -1,0 +1,317 @@
+#include "fakes.h"
+#include "mdcomm.h"
+#include "shutdown.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+using namespace qelv;
+using namespace qelv::test;
+
+namespace {
+
+struct Collect : ::testing::Test {
+    FakeLine line;
+    Mdcomm unit{line.clock, line.pump, line.port};
+
+    void SetUp() override {
+        line.port.addDevice(1);
+        line.port.setPortOpen(true);
+    }
+    void script(std::initializer_list<std::pair<std::int64_t, const char*>> pieces) {
+        for (const auto& [ms, text] : pieces) line.port.arriveAt(ms, QString::fromLatin1(text));
+    }
+    QString lastSent() const { return line.port.sent().back().text; }
+};
+
+// --- ATCret: what ends a collection -------------------------------------------------------
+
+using AtcretEnding = Collect;
+
+TEST_F(AtcretEnding, EveryFinalCodeSplitAcrossReadsEndsItOnItsLastCharacter) {
+    for (const char* code : {"OK", "ERROR", "NO CARRIER", "RING", "BUSY", "NO ANSWER"}) {
+        FakeLine fresh;
+        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
+        fresh.port.addDevice(1);
+        fresh.port.setPortOpen(true);
+        const QString word = QString::fromLatin1(code);
+        const qsizetype half = word.size() / 2;
+        fresh.port.arriveAt(10, QStringLiteral("\r\n") + word.left(half));
+        fresh.port.arriveAt(20, word.mid(half) + u'\r');
+        fresh.port.arriveAt(30, QStringLiteral("\n"));
+        fresh.port.arriveAt(40, QStringLiteral("late"));
+        EXPECT_EQ(other.ATCret("ATD1"), QStringLiteral("\r\n") + word + QStringLiteral("\r\n")) << code;
+        EXPECT_EQ(fresh.clock.ms(), 30) << code;
+        ASSERT_EQ(fresh.port.sent().size(), 1u);
+        EXPECT_EQ(fresh.port.sent()[0].text, "ATD1\r") << code;
+        fresh.clock.advance(100);
+        EXPECT_EQ(fresh.port.Input(), "late") << code;
+    }
+}
+
+TEST_F(AtcretEnding, LeftOverOkInTheBufferEndsTheFirstCycleAndStartsTheText) {
+    script({{0, "OK\r\n"}, {50, "\r\nERROR\r\n"}});
+    EXPECT_EQ(unit.ATCret("ATI"), "OK\r\n");
+    EXPECT_EQ(line.clock.ms(), 0);
+    EXPECT_EQ(line.port.inputCalls(), 1);
+}
+
+TEST_F(AtcretEnding, TextsThatAreNotFinalCodesDoNotEndIt) {
+    const char* notFinal[] = {"OK",    "CONNECT 9600\r\n", "CONNECT\r\n", "OK\r",
+                              "ok\r\n", "ERROR\n",         "NO CARRIER"};
+    for (const char* text : notFinal) {
+        FakeLine fresh;
+        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
+        fresh.port.addDevice(1);
+        fresh.port.setPortOpen(true);
+        fresh.port.arriveAt(5, QString::fromLatin1(text));
+        // The separator keeps the first text from being completed by the final code.
+        fresh.port.arriveAt(60'000, QStringLiteral("~\r\nBUSY\r\n"));
+        EXPECT_EQ(other.ATCret("AT"), QString::fromLatin1(text) + QStringLiteral("~\r\nBUSY\r\n"))
+            << text;
+        EXPECT_EQ(fresh.clock.ms(), 60'000) << text;
+    }
+}
+
+TEST_F(AtcretEnding, InformationLineEndingInOkEndsIt) {
+    script({{10, "\r\nMODEL LOOK\r\n"}, {20, "\r\nOK\r\n"}});
+    EXPECT_EQ(unit.ATCret("ATI3"), "\r\nMODEL LOOK\r\n");
+    EXPECT_EQ(line.clock.ms(), 10);
+}
+
+TEST_F(AtcretEnding, HasNoTimeLimitAndSleepsWhileNothingArrives) {
+    script({{3'600'000, "\r\nNO ANSWER\r\n"}});
+    EXPECT_EQ(unit.ATCret("ATD123"), "\r\nNO ANSWER\r\n");
+    EXPECT_EQ(line.clock.ms(), 3'600'000);
+    // An hour of looking: a loop that spun would have pumped without bound.
+    EXPECT_LE(line.pump.pumps(), 3'600'000 / 50);
+}
+
+TEST_F(AtcretEnding, WithoutEventsPumpsNothingAndStillEnds) {
+    unit.ATCretNotEvent = 1;
+    script({{10, "\r\nO"}, {400, "K\r\n"}});
+    EXPECT_EQ(unit.ATCret("AT"), "\r\nOK\r\n");
+    EXPECT_EQ(line.pump.pumps(), 0);
+    EXPECT_EQ(line.pump.waits(), 0);
+    EXPECT_EQ(line.clock.ms(), 400);
+}
+
+TEST_F(AtcretEnding, EventsArePumpedWhileCollecting) {
+    script({{10, "\r\nOK\r\n"}});
+    unit.ATCret("AT");
+    EXPECT_GE(line.pump.pumps(), 1);
+}
+
+// --- ATCret with a fixed wait (ATBreak) ---------------------------------------------------
+
+using AtcretBreak = Collect;
+
+TEST_F(AtcretBreak, ReturnsOnlyWhatArrivedDuringTheWait) {
+    unit.ATBreak = 2;
+    script({{0, "early\r\nOK\r\n"}, {500, "mid\r\n"}, {2500, "late"}});
+    EXPECT_EQ(unit.ATCret("AT"), "mid\r\n");
+    EXPECT_EQ(line.clock.ms(), 2000);
+    EXPECT_EQ(lastSent(), "AT\r");
+}
+
+TEST_F(AtcretBreak, IgnoresFinalCodesAndWaitsTheWholeTime) {
+    unit.ATBreak = 1;
+    script({{100, "\r\nOK\r\n"}});
+    EXPECT_EQ(unit.ATCret("AT"), "\r\nOK\r\n");
+    EXPECT_EQ(line.clock.ms(), 1000);
+}
+
+TEST_F(AtcretBreak, OutsideTheSixteenBitRangeFailsWithOverflowAfterSending) {
+    for (std::int16_t seconds : {33, -33, 100, INT16_MAX, INT16_MIN}) {
+        unit.ATBreak = seconds;
+        const int inputsBefore = line.port.inputCalls();
+        const std::size_t sentBefore = line.port.sent().size();
+        try {
+            unit.ATCret("ATZ");
+            ADD_FAILURE() << seconds << " did not fail";
+        } catch (const ModemError& error) {
+            EXPECT_EQ(error.number(), 6) << seconds;
+        }
+        EXPECT_EQ(line.port.sent().size(), sentBefore + 1) << seconds;
+        EXPECT_EQ(line.port.inputCalls() - inputsBefore, 1) << seconds;
+        EXPECT_EQ(line.clock.ms(), 0) << seconds;
+    }
+}
+
+TEST_F(AtcretBreak, EdgesOfTheRangeWait) {
+    unit.ATBreak = 32;
+    EXPECT_NO_THROW(unit.ATCret("AT"));
+    EXPECT_EQ(line.clock.ms(), 32'000);
+    unit.ATBreak = -32;
+    EXPECT_NO_THROW(unit.ATCret("AT"));
+    EXPECT_EQ(line.clock.ms(), 32'000);
+}
+
+TEST_F(AtcretBreak, NegativePumpsOnceAndTakesAFreshInput) {
+    unit.ATBreak = -1;
+    unit.ATCretNotEvent = 1;
+    script({{0, "first"}, {10, "second"}});
+    EXPECT_EQ(unit.ATCret("AT"), "");
+    EXPECT_EQ(line.pump.pumps(), 1);
+    EXPECT_EQ(line.clock.ms(), 0);
+}
+
+TEST_F(AtcretBreak, AppliesToAtcinterRetToo) {
+    unit.ATBreak = 2;
+    script({{1000, "\r\nX\r\nOK\r\nY\r\n"}});
+    EXPECT_EQ(unit.ATCinterRet("AT"), "X");
+    EXPECT_EQ(line.clock.ms(), 2000);
+}
+
+// --- ATCinterRet --------------------------------------------------------------------------
+
+TEST_F(Collect, AtcinterRetKeepsTheTextBeforeOkWithoutLineEnds) {
+    struct Row {
+        const char* reply;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"\r\nMODEL X\r\n\r\nOK\r\n", "MODEL X"},
+        {"\r\nA 1\r\nB 2\r\n\r\nOK\r\n", "A 1B 2"},
+        {"\r\nBAD\r\n\r\nERROR\r\n", "BADERROR"},
+        {"OK\r\n\r\nLATER\r\n", ""},
+        {"X\r\nOK\r\nY\r\nOK\r\n", "X"},
+        {"\r\nNO CARRIER\r\n", "NO CARRIER"},
+    };
+    for (const Row& row : rows) {
+        FakeLine fresh;
+        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
+        fresh.port.addDevice(1);
+        fresh.port.setPortOpen(true);
+        fresh.port.arriveAt(0, QString::fromLatin1(row.reply));
+        EXPECT_EQ(other.ATCinterRet("ATI"), QString::fromLatin1(row.expected)) << row.reply;
+        EXPECT_EQ(fresh.port.sent().back().text, "ATI\r");
+    }
+}
+
+// --- ATTrue -------------------------------------------------------------------------------
+
+struct AtTrueRow {
+    const char* reply;  // nullptr: silence
+    int expected;
+};
+
+TEST_F(Collect, AtTrueClassifiesWhatArrivesWithinThreeSeconds) {
+    const AtTrueRow rows[] = {{"\r\nOK\r\n", 0}, {"OK", 0},         {"\r\nERROR\r\n", 1},
+                              {"OK ERROR", 1},   {"ERROR OK", 1},   {nullptr, -1},
+                              {"ok", -1},        {"\r\nRING\r\n", -1}};
+    for (const AtTrueRow& row : rows) {
+        FakeLine fresh;
+        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
+        fresh.port.addDevice(1, [&row](const QString&) {
+            if (!row.reply) return std::vector<ScriptedPort::Reply>{};
+            return std::vector<ScriptedPort::Reply>{{200, QString::fromLatin1(row.reply)}};
+        });
+        fresh.port.setPortOpen(true);
+        EXPECT_EQ(other.ATTrue("ATE0Q0V1"), row.expected) << (row.reply ? row.reply : "silence");
+        EXPECT_EQ(fresh.port.sent().back().text, "ATE0Q0V1\r");
+        EXPECT_EQ(fresh.clock.ms(), 3000);
+    }
+}
+
+TEST_F(Collect, AtTrueIsNeverSwayedByTextWaitingBeforeTheCall) {
+    struct Row {
+        const char* stale;
+        const char* reply;  // nullptr: silence
+        int expected;
+    };
+    const Row rows[] = {{"\r\nERROR\r\n", "\r\nOK\r\n", 0},
+                        {"\r\nOK\r\n", nullptr, -1},
+                        {"\r\nERROR\r\n", nullptr, -1}};
+    for (const Row& row : rows) {
+        FakeLine fresh;
+        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
+        fresh.port.addDevice(1, [&row](const QString&) {
+            if (!row.reply) return std::vector<ScriptedPort::Reply>{};
+            return std::vector<ScriptedPort::Reply>{{100, QString::fromLatin1(row.reply)}};
+        });
+        fresh.port.setPortOpen(true);
+        fresh.port.arriveAt(0, QString::fromLatin1(row.stale));
+        EXPECT_EQ(other.ATTrue("AT"), row.expected) << row.stale;
+    }
+}
+
+TEST_F(Collect, AtTrueIgnoresWhatArrivesAfterItsWait) {
+    script({{3500, "\r\nOK\r\n"}});
+    EXPECT_EQ(unit.ATTrue("AT"), -1);
+    line.clock.advance(1000);
+    EXPECT_EQ(line.port.Input(), "\r\nOK\r\n");
+}
+
+// --- ComportBufClr ------------------------------------------------------------------------
+
+TEST_F(Collect, BufClrOnAnEmptyBufferReturnsAtOnce) {
+    line.port.setInputLen(3);
+    script({{10, "later"}});
+    EXPECT_EQ(unit.ComportBufClr(), "");
+    EXPECT_EQ(line.clock.ms(), 0);
+    EXPECT_EQ(line.pump.pumps(), 0);
+    EXPECT_EQ(line.port.inputLen(), 0);
+}
+
+TEST_F(Collect, BufClrWaitsUntilTheDeviceFallsSilentAndTakesEverything) {
+    line.port.setInputLen(2);
+    script({{0, "abc"}, {50, "def"}, {150, "ghi"}, {5000, "after"}});
+    EXPECT_EQ(unit.ComportBufClr(), "abcdefghi");
+    EXPECT_EQ(line.port.inputLen(), 0);
+    EXPECT_LT(line.clock.ms(), 5000);
+    EXPECT_TRUE(line.port.sent().empty());
+}
+
+TEST_F(Collect, BufClrGivesUpOnADeviceThatNeverStopsAfterThirtyWaits) {
+    for (std::int64_t ms = 0; ms <= 100'000; ms += 40) line.port.arriveAt(ms, QStringLiteral("x"));
+    const QString drained = unit.ComportBufClr();
+    EXPECT_EQ(line.clock.ms(), 30 * 100);
+    EXPECT_EQ(drained, QString(3000 / 40 + 1, u'x'));
+}
+
+// --- Asked to end -------------------------------------------------------------------------
+
+struct CollectShutdown : Collect {
+    void TearDown() override { shutdown::reset(); }
+};
+
+// A device that chatters for ten minutes before its final code: a collection that missed the
+// request ends with a test failure instead of hanging the run.
+void chatterForever(ScriptedPort& port) {
+    for (std::int64_t ms = 0; ms <= 600'000; ms += 100) port.arriveAt(ms, QStringLiteral("."));
+    port.arriveAt(600'100, QStringLiteral("\r\nOK\r\n"));
+}
+
+TEST_F(CollectShutdown, NeverEndingCollectionWithoutEventsGivesWay) {
+    unit.ATCretNotEvent = 1;
+    chatterForever(line.port);
+    line.port.onInput = [this] {
+        if (line.port.inputCalls() == 5) shutdown::request(143);
+    };
+    try {
+        unit.ATCinterRet("AT");
+        ADD_FAILURE() << "did not give way";
+    } catch (const ShutdownRequested& request) {
+        EXPECT_EQ(request.exitCode(), 143);
+    }
+    EXPECT_EQ(line.port.inputCalls(), 5);
+    EXPECT_EQ(line.pump.pumps(), 0);
+}
+
+TEST_F(CollectShutdown, NeverEndingCollectionWithEventsGivesWayEvenIfThePumpDoesNotThrow) {
+    chatterForever(line.port);
+    line.pump.onPump = [this] {
+        if (line.pump.pumps() == 3) shutdown::request(130);
+    };
+    try {
+        unit.ATCret("AT");
+        ADD_FAILURE() << "did not give way";
+    } catch (const ShutdownRequested& request) {
+        EXPECT_EQ(request.exitCode(), 130);
+    }
+    EXPECT_EQ(line.pump.pumps(), 3);
+}
+
+}  // namespace
