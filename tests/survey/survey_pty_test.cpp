@@ -1,0 +1,149 @@
+// Whole surveys over real pseudo-terminals: the simulator's devices, and entries that are
+// not ports at all. Time runs ten times faster than real time.
+
+#include "mainform.h"
+#include "mdcomm.h"
+#include "memorywidgets.h"
+#include "modemsim/simulatorprocess.h"
+#include "pty.h"
+#include "qtserialport.h"
+#include "scaledtime.h"
+#include "surveytexts.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+using namespace qelv;
+using namespace qelv::test;
+
+namespace {
+
+constexpr int kSpeedUp = 10;
+
+struct SurveyRun {
+    explicit SurveyRun(const QString& portsDir)
+        : port(PortMap::fromDirectory(portsDir)),
+          unit(clock, pump, port),
+          form(widgets.widgets(), {pump, [this]() -> Mdcomm& { return unit; },
+                                   [](int) { return QString(); }, {}, VersionNumbers{}}) {
+        form.Form_Load();
+        form.Form_Resize();
+    }
+    const GridCell& cell(int row, int col) const { return widgets.grid.cells().at(row, col); }
+
+    ScaledClock clock{kSpeedUp};
+    ScaledPump pump{kSpeedUp};
+    QtSerialPort port;
+    Mdcomm unit;
+    MemoryForm widgets;
+    MainForm form;
+};
+
+struct SimulatedBench : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<SimulatorProcess> sim;
+    void start(std::vector<std::string> profiles) {
+        sim = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, dir.path().toStdString(),
+                                                 std::move(profiles));
+    }
+};
+
+TEST_F(SimulatedBench, WholeSurveyOfABenchOfDevices) {
+    // late answers after 250 ms real = 2500 ms of survey time, past the 2000 ms limit.
+    start({"hayes@1", "error@3", "silent@4", "lowerok@5", "nolf@6", "late:250@8", "noisy@9"});
+    QFile::link("/dev/null", dir.filePath("com10"));
+    SurveyRun run(dir.path());
+    run.form.Command1_Click();
+
+    EXPECT_EQ(run.cell(1, 2).text, "ATE0Q0V1\r\r\nOK\r\n");  // echo was still on
+    EXPECT_EQ(run.cell(1, 2).backColor, survey::kMark);
+    // I2 answers "OK" on a line of its own, which already is the stop text: the reply ends
+    // with the read that completed it.
+    EXPECT_TRUE(run.cell(1, 3).text.startsWith(
+        "\r\nQEL Simulation Works SIM-5600 Rev 4\r\n\r\nOK\r\n"));
+    EXPECT_EQ(run.cell(1, 3).backColor, survey::kMark);
+
+    EXPECT_EQ(run.cell(3, 2).backColor, survey::kMark);  // accepts AT, refuses ATI
+    EXPECT_TRUE(run.cell(3, 3).text.isEmpty());
+    EXPECT_EQ(run.cell(3, 3).backColor, survey::kWhite);
+
+    for (int silentish : {4, 5, 8}) {  // silent, lower-case ok, too late
+        EXPECT_EQ(run.cell(silentish, 1).backColor, survey::kMark) << silentish;
+        EXPECT_TRUE(run.cell(silentish, 2).text.isEmpty()) << silentish;
+        EXPECT_EQ(run.cell(silentish, 2).backColor, survey::kWhite) << silentish;
+        EXPECT_EQ(run.cell(silentish, 3).backColor, Grid::kNoColor) << silentish;
+    }
+    EXPECT_EQ(run.cell(6, 2).text, "OK");  // no line end: passes after the full limit
+    EXPECT_EQ(run.cell(6, 2).backColor, survey::kMark);
+    EXPECT_TRUE(run.cell(9, 2).text.contains("\x1b[2J"));  // kept exactly; escaping is the view's
+    EXPECT_EQ(run.cell(10, 1).backColor, survey::kWhite);
+    EXPECT_EQ(run.cell(2, 1).backColor, survey::kWhite);
+
+    // Exactly the two commands reach a modem, and nothing reaches a port that did not open.
+    EXPECT_EQ(sim->received(1), "ATE0Q0V1\r\nATI4I2I0\r\n");
+    EXPECT_EQ(sim->received(4), "ATE0Q0V1\r\n");
+    EXPECT_FALSE(run.port.portOpen());
+}
+
+TEST_F(SimulatedBench, PortThatVanishesBetweenSurveysKeepsItsColumnTwo) {
+    start({"hayes@2"});
+    SurveyRun run(dir.path());
+    run.form.Command1_Click();
+    ASSERT_EQ(run.cell(2, 3).backColor, survey::kMark);
+    QFile::remove(dir.filePath("com2"));
+    run.form.Command1_Click();
+    EXPECT_EQ(run.cell(2, 1).backColor, survey::kWhite);
+    EXPECT_EQ(run.cell(2, 2).text, "ATE0Q0V1\r\r\nOK\r\n");
+    EXPECT_EQ(run.cell(2, 2).backColor, survey::kMark);
+    EXPECT_TRUE(run.cell(2, 3).text.isEmpty());
+    EXPECT_EQ(run.cell(2, 3).backColor, survey::kWhite);
+}
+
+TEST_F(SimulatedBench, DeviceThatVanishesMidExchangeIsAWhiteMarkAndTheSurveyGoesOn) {
+    start({"vanish@1", "hayes@2"});
+    SurveyRun run(dir.path());
+    run.form.Command1_Click();
+    EXPECT_EQ(run.cell(1, 2).backColor, survey::kWhite);
+    EXPECT_EQ(run.cell(2, 3).backColor, survey::kMark);
+}
+
+TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {
+    Pty com9, com10, com16;
+    PortsDir ports;
+    QTemporaryDir aDirectory;
+    ports.link(9, com9.slavePath());
+    ports.link(10, com10.slavePath());
+    ports.link(16, com16.slavePath());
+    ports.link(1, "/dev/null");
+    ports.link(2, aDirectory.path());
+    ports.link(3, "/nonexistent/qelv");
+    SurveyRun run(ports.path());
+    run.form.Command1_Click();
+    for (int n = 1; n <= 16; ++n) {
+        EXPECT_EQ(run.cell(n, 0).text, QStringLiteral("COM%1").arg(n));
+        const bool opens = n == 9 || n == 10 || n == 16;
+        EXPECT_EQ(run.cell(n, 1).text, opens ? "OK" : "") << n;
+        EXPECT_EQ(run.cell(n, 1).backColor, opens ? survey::kMark : survey::kWhite) << n;
+        EXPECT_EQ(run.cell(n, 1).toolTip.isEmpty(), opens) << n;
+    }
+    EXPECT_EQ(com9.received(), "ATE0Q0V1\r\n");
+    // A port held by another program is left alone: not one byte.
+    Pty held;
+    ports.link(5, held.slavePath());
+    QtSerialPort other(PortMap::fromDirectory(ports.path()));
+    other.setCommPort(5);
+    other.setPortOpen(true);
+    run.form.Command1_Click();
+    EXPECT_EQ(run.cell(5, 1).backColor, survey::kWhite);
+    EXPECT_TRUE(run.cell(5, 1).toolTip.contains("使用中"));
+    EXPECT_TRUE(held.received().isEmpty());
+    // A port that opened in one survey and is gone in the next.
+    com16.vanish();
+    ports.unlink(16);
+    run.form.Command1_Click();
+    EXPECT_TRUE(run.cell(16, 1).text.isEmpty());
+    EXPECT_EQ(run.cell(16, 1).backColor, survey::kWhite);
+}
+
+}  // namespace
