@@ -29,13 +29,21 @@ QString padded(const QString& text, int width) {
     return text + QString(std::max(0, width - displayWidth(text)), u' ');
 }
 
+// One line per reason, naming every port it applies to: sixteen lines of "no device" say
+// less than one.
 QString notes(const GridCells& cells) {
-    QString out;
+    std::vector<std::pair<QString, QStringList>> reasons;
     for (int row = 1; row < cells.rows() && cells.cols() > 1; ++row) {
         const GridCell& open = cells.at(row, 1);
-        if (markOf(open) == Mark::Fail && !open.toolTip.isEmpty())
-            out += QStringLiteral("%1: %2\n").arg(cells.at(row, 0).text, escapeControls(open.toolTip));
+        if (markOf(open) != Mark::Fail || open.toolTip.isEmpty()) continue;
+        auto same = std::find_if(reasons.begin(), reasons.end(),
+                                 [&](const auto& reason) { return reason.first == open.toolTip; });
+        if (same == reasons.end()) same = reasons.insert(reasons.end(), {open.toolTip, {}});
+        same->second << cells.at(row, 0).text;
     }
+    QString out;
+    for (const auto& [reason, ports] : reasons)
+        out += QStringLiteral("%1: %2\n").arg(ports.join(QStringLiteral(", ")), escapeControls(reason));
     return out;
 }
 

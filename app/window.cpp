@@ -9,10 +9,11 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace qelv {
 
-int runWindow(const Options& options) {
+int runWindow(const Options& options, bool startAtOnce) {
     const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
     installUnitFactory(map);
     QtEventPump pump;
@@ -38,6 +39,7 @@ int runWindow(const Options& options) {
         }
     });
     window.show();
+    if (startAtOnce) QTimer::singleShot(0, &window, &QtMainWindow::startClicked);
     const int status = shutdown::requested() ? shutdown::exitCode() : QApplication::exec();
     Mdcomm::releaseInstance();
     return status;
