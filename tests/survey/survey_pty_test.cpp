@@ -50,8 +50,8 @@ struct SimulatedBench : ::testing::Test {
 };
 
 TEST_F(SimulatedBench, WholeSurveyOfABenchOfDevices) {
-    // late answers after 250 ms real = 2500 ms of survey time, past the 2000 ms limit.
-    start({"hayes@1", "error@3", "silent@4", "lowerok@5", "nolf@6", "late:250@8", "noisy@9"});
+    // late answers after 400 ms real = 4000 ms of survey time, past the 2000 ms limit.
+    start({"hayes@1", "error@3", "silent@4", "lowerok@5", "nolf@6", "late:400@8", "noisy@9"});
     QFile::link("/dev/null", dir.filePath("com10"));
     SurveyRun run(dir.path());
     run.form.Command1_Click();
