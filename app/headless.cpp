@@ -3,6 +3,7 @@
 #include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
+#include "progressline.h"
 #include "memorywidgets.h"
 #include "qteventpump.h"
 #include "shutdown.h"
@@ -17,8 +18,9 @@ int runHeadless(const Options& options) {
     const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
     installUnitFactory(map);
     MemoryForm widgets;
+    ProgressLine progress(stderr);
     QtEventPump pump;
-    MainForm form(widgets.widgets(),
+    MainForm form({widgets.window, widgets.grid, progress, widgets.button},
                   {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
                    [&map](int n) { return map.describe(n); }, {}, version::kNumbers});
     form.Form_Load();

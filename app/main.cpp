@@ -1,4 +1,6 @@
+#include "atcommand.h"
 #include "options.h"
+#include "readlog.h"
 #include "runmodes.h"
 #include "signalwatch.h"
 
@@ -25,7 +27,14 @@ QStringList argumentsOf(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace qelv;
-    const Options options = parseOptions(argumentsOf(argc, argv));
+    const QStringList args = argumentsOf(argc, argv);
+    if (!args.isEmpty() && args.first() == QLatin1String("at")) {
+        QCoreApplication app(argc, argv);
+        watchShutdownSignals();
+        return runAtCommand(args.mid(1));
+    }
+    if (!args.isEmpty() && args.first() == QLatin1String("--read-log")) return runReadLog(args.mid(1));
+    const Options options = parseOptions(args);
     if (!options.error.isEmpty()) {
         print(stderr, QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(options.error));
         return kExitUsage;

@@ -51,6 +51,8 @@ QString versionText() {
 QString helpText() {
     return QStringLiteral(
         "Usage: qel-v [--ports DIR] [--text | --json | --demo]\n"
+        "       qel-v at [--ports DIR] PORT [options] COMMAND\n"
+        "       qel-v --read-log FILE\n"
         "\n"
         "Surveys the serial ports COM1 to COM16: which ones open, which answer the AT\n"
         "command ATE0Q0V1 with OK, and what each device says to ATI4I2I0.\n"
@@ -65,6 +67,9 @@ QString helpText() {
         "  --ports DIR   COMn is the device DIR/comN (a link or a device node); a COMn\n"
         "                without an entry has no device. Default: $QELV_PORTS, else the\n"
         "                machine's serial devices in order (ttyS*, then others by name)\n"
+        "  at ...        send one AT command to PORT (COMn or a device path) and print\n"
+        "                the reply and its result code; see 'qel-v at --help'\n"
+        "  --read-log FILE  print the records of a modem log (MDCOM.LOG), texts escaped\n"
         "  -h, --help    show this help\n"
         "  -V, --version show the version\n"
         "\n"

@@ -40,7 +40,7 @@ private:
     float m_height = 3855.0f;
 };
 
-class MemoryStatusBar final : public StatusBar {
+class MemoryStatusBar : public StatusBar {
 public:
     void setStyle(int style) override { m_style = style; }
     int style() const { return m_style; }

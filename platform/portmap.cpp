@@ -70,6 +70,12 @@ PortMap PortMap::fromOptionOrEnvironment(const QString& dir) {
     return fromSystem();
 }
 
+PortMap PortMap::single(const QString& path) {
+    PortMap map;
+    map.m_system.push_back({path, {}, {}, {}});
+    return map;
+}
+
 std::optional<PortDevice> PortMap::device(int n) const {
     if (n < 1 || n > kMaxPorts) return std::nullopt;
     if (!isDirectory()) {

@@ -29,6 +29,8 @@ public:
     static PortMap fromSystem();
     // Ports directory from `dir`, else from $QELV_PORTS, else the system's devices.
     static PortMap fromOptionOrEnvironment(const QString& dir);
+    // COM1 is `path` and no other COMn has a device: for a port named by its path.
+    static PortMap single(const QString& path);
 
     std::optional<PortDevice> device(int n) const;
     // For the tooltip of the port's row: its device and what is known of it.

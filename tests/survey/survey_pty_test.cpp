@@ -6,6 +6,7 @@
 #include "memorywidgets.h"
 #include "modemsim/simulatorprocess.h"
 #include "pty.h"
+#include "qteventpump.h"
 #include "qtserialport.h"
 #include "scaledtime.h"
 #include "surveytexts.h"
@@ -20,6 +21,14 @@ using namespace qelv::test;
 namespace {
 
 constexpr int kSpeedUp = 10;
+
+long peakResidentKiB() {
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
 
 struct SurveyRun {
     explicit SurveyRun(const QString& portsDir)
@@ -106,6 +115,44 @@ TEST_F(SimulatedBench, DeviceThatVanishesMidExchangeIsAWhiteMarkAndTheSurveyGoes
     run.form.Command1_Click();
     EXPECT_EQ(run.cell(1, 2).backColor, survey::kWhite);
     EXPECT_EQ(run.cell(2, 3).backColor, survey::kMark);
+}
+
+// Whatever sixteen devices do, a survey ends within what its waits add up to: each tried
+// port costs at most 1000 + 2000 ms in each AT pass. The margin only absorbs a loaded
+// machine; a hang or a wait that restarts would blow through it.
+TEST_F(SimulatedBench, SixteenHostileDevicesStillEndWithinTheBound) {
+    start({"flood@1", "silent@2", "vanish@3", "noisy@4", "late:400@5", "nolf@6", "lowerok@7",
+           "error@8", "hayes@9", "flood:1000@10", "silent@11", "vanish@12", "flood@13",
+           "silent@14", "noisy@15", "hayes@16"});
+    SurveyRun run(dir.path());
+    const std::int32_t start = run.clock.tickCount();
+    run.form.Command1_Click();
+    const std::int64_t took = static_cast<std::int64_t>(run.clock.tickCount()) - start;
+    EXPECT_LE(took, 2 * 16 * 3000 * 5 / 4);
+    EXPECT_EQ(run.cell(1, 2).backColor, survey::kWhite);  // flood: no OK in the whole limit
+    EXPECT_EQ(run.cell(9, 3).backColor, survey::kMark);
+    EXPECT_EQ(run.cell(16, 3).backColor, survey::kMark);
+    EXPECT_EQ(run.cell(3, 2).backColor, survey::kWhite);  // vanished mid-exchange
+    EXPECT_FALSE(run.port.portOpen());
+}
+
+// A device that floods for the whole time limit: the reply keeps at most kReplyCap
+// characters and memory stays bounded, while the exchange still runs its full limit.
+TEST_F(SimulatedBench, FloodForTheWholeLimitKeepsMemoryBounded) {
+    start({"flood@1"});
+    SystemTickClock clock;
+    QtEventPump pump;
+    QtSerialPort port(PortMap::fromDirectory(dir.path()));
+    Mdcomm unit(clock, pump, port);
+    port.setCommPort(1);
+    port.setPortOpen(true);
+    const long before = peakResidentKiB();
+    const QString reply = unit.SendModem("AT", 2000, "OK");
+    const long grown = peakResidentKiB() - before;
+    EXPECT_EQ(reply.size(), Mdcomm::kReplyCap);
+    EXPECT_TRUE(reply.endsWith("DATA") || reply.contains("DATADATA"));
+    EXPECT_LT(grown, 64 * 1024) << "peak resident set grew by " << grown << " KiB";
+    port.setPortOpen(false);
 }
 
 TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {

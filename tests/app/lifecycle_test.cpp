@@ -1,0 +1,132 @@
+// The program as a whole, run as a process against the modem simulator: how it ends,
+// what it leaves behind, and what reaches the terminal.
+
+#include "modemsim/simulatorprocess.h"
+#include "portguard.h"
+#include "qtserialport.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace qelv;
+
+namespace {
+
+QProcess* startQelv(const QStringList& args, QObject* parent = nullptr) {
+    auto* process = new QProcess(parent);
+    process->setProgram(QStringLiteral(QELV_BINARY_PATH));
+    process->setArguments(args);
+    process->start();
+    EXPECT_TRUE(process->waitForStarted(5000));
+    return process;
+}
+
+// Waits (bounded) until the device has received `text`.
+bool waitForReceived(const SimulatorProcess& sim, int n, const std::string& text) {
+    for (int i = 0; i < 100; ++i) {
+        if (sim.received(n).find(text) != std::string::npos) return true;
+        QThread::msleep(30);
+    }
+    return false;
+}
+
+termios lineOf(const std::string& path) {
+    termios t{};
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ::tcgetattr(fd, &t);
+    ::close(fd);
+    return t;
+}
+
+class EndedBySignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"silent@1"});
+    const std::string device = sim.devicePath(1);
+    const termios before = lineOf(device);
+    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
+    ASSERT_TRUE(waitForReceived(sim, 1, "ATE0Q0V1\r\n"));
+    ::kill(static_cast<pid_t>(qelv->processId()), GetParam());
+    ASSERT_TRUE(qelv->waitForFinished(3000));
+    EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(qelv->exitCode(), 128 + GetParam());
+    EXPECT_TRUE(qelv->readAllStandardOutput().isEmpty());
+
+    EXPECT_TRUE(lockFileHolder(QString::fromStdString(device)).isEmpty());
+    const termios after = lineOf(device);
+    EXPECT_EQ(before.c_cflag, after.c_cflag);
+    EXPECT_EQ(before.c_lflag, after.c_lflag);
+    EXPECT_EQ(cfgetispeed(&before), cfgetispeed(&after));
+    QtSerialPort again(PortMap::fromDirectory(dir.path()));
+    again.setCommPort(1);
+    again.setPortOpen(true);  // at once: no lock, no flock, no exclusive mode left
+    EXPECT_TRUE(again.portOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// Two instances at the same moment: each sees the port the other holds as busy, neither
+// breaks, and no device ever receives a command cut into another.
+TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "hayes@2", "silent@3"});
+    std::unique_ptr<QProcess> first(startQelv({"--json", "--ports", dir.path()}));
+    std::unique_ptr<QProcess> second(startQelv({"--json", "--ports", dir.path()}));
+    int passes = 0;
+    for (QProcess* p : {first.get(), second.get()}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0);
+        const QJsonArray rows = QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
+        ASSERT_EQ(rows.size(), 16);
+        for (int n : {0, 1})
+            if (rows[n].toObject()["info"].toObject()["mark"].toString() == "pass") ++passes;
+    }
+    EXPECT_GE(passes, 2);  // every modem was read by at least one of them
+    const QRegularExpression whole(QStringLiteral("^((ATE0Q0V1|ATI4I2I0)\\r\\n)*$"));
+    for (int n : {1, 2, 3})
+        EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch()) << sim.received(n);
+}
+
+TEST(TextOutput, NoEscapeSequenceOrControlCharacterReachesTheTerminal) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"noisy@1"});
+    std::unique_ptr<QProcess> qelv(startQelv({"--text", "--ports", dir.path()}));
+    ASSERT_TRUE(qelv->waitForFinished(30000));
+    const QByteArray out = qelv->readAllStandardOutput();
+    EXPECT_TRUE(out.contains("\\x1B[2J"));
+    for (const char c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        EXPECT_TRUE(u == '\n' || u >= 0x20) << int(u);
+        EXPECT_NE(u, 0x7F);
+    }
+    EXPECT_FALSE(out.contains("\xc2\x9b"));  // C1 CSI, encoded
+}
+
+TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"noisy@1"});
+    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
+    ASSERT_TRUE(qelv->waitForFinished(30000));
+    const QJsonObject com1 = QJsonDocument::fromJson(qelv->readAllStandardOutput()).object()["rows"].toArray()[0].toObject();
+    const QString at = com1["at"].toObject()["text"].toString();
+    ASSERT_TRUE(at.endsWith("\r\nOK\r\n"));
+    EXPECT_TRUE(at.contains(QChar(0)));
+    EXPECT_TRUE(at.contains(QString(QChar(0xFE)) + QChar(0xFF)));
+    EXPECT_TRUE(at.contains("<b>&amp;</b>"));
+    EXPECT_EQ(com1["device"].toString().toStdString(), sim.devicePath(1));
+}
+
+}  // namespace
