@@ -47,11 +47,21 @@ int main(int argc, char** argv) {
         print(stdout, versionText());
         return kExitOk;
     }
-    if (options.mode == RunMode::Window) {
+    if (options.mode == RunMode::Demo && !hasDisplay()) {
+        QCoreApplication app(argc, argv);
+        watchShutdownSignals();
+        return runDemo(options, false);
+    }
+    if (options.mode == RunMode::Window && !hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        print(stderr, QStringLiteral("qel-v: there is no display to show the window on; "
+                                     "use --text or --json (see --help)\n"));
+        return kExitFailure;
+    }
+    if (options.mode == RunMode::Window || options.mode == RunMode::Demo) {
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("qel-v"));
         watchShutdownSignals();
-        return runWindow(options);
+        return options.mode == RunMode::Demo ? runDemo(options, true) : runWindow(options);
     }
     QCoreApplication app(argc, argv);
     watchShutdownSignals();
