@@ -22,7 +22,7 @@ int runHeadless(const Options& options) {
     QtEventPump pump;
     MainForm form({widgets.window, widgets.grid, progress, widgets.button},
                   {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   [&map](int n) { return map.describe(n); }, {}, version::kNumbers});
+                   {}, {}, version::kNumbers});
     form.Form_Load();
     form.Form_Resize();
     try {

@@ -20,6 +20,14 @@ void installUnitFactory(const PortMap& map) {
     });
 }
 
+std::function<QString(int)> portDescriber(const PortMap& map) {
+    auto known = std::make_shared<QList<QSerialPortInfo>>();
+    return [map, known](int n) {
+        if (n == 1 || known->isEmpty()) *known = QSerialPortInfo::availablePorts();
+        return map.describe(n, *known);
+    };
+}
+
 std::optional<QString> devicePathFor(const PortMap& map, int port) {
     const auto device = map.device(port);
     if (!device) return std::nullopt;

@@ -20,7 +20,7 @@ int runWindow(const Options& options, bool startAtOnce) {
     QtMainWindow window;
     MainForm form(window.widgets(),
                   {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   [&map](int n) { return map.describe(n); },
+                   portDescriber(map),
                    [] { QCoreApplication::exit(shutdown::exitCode()); }, version::kNumbers});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });

@@ -85,17 +85,19 @@ std::optional<PortDevice> PortMap::device(int n) const {
     const QString entry = QDir(m_dir).filePath(QStringLiteral("com%1").arg(n));
     const QFileInfo info(entry);
     if (!info.exists() && !info.isSymLink()) return std::nullopt;
-    const QString target = info.isSymLink() ? info.symLinkTarget() : entry;
-    const QSerialPortInfo serial(target);
-    return deviceFrom(entry, serial);
+    return PortDevice{entry, {}, {}, {}};
 }
 
-QString PortMap::describe(int n) const {
-    const auto dev = device(n);
-    if (!dev) return QStringLiteral("COM%1: no device").arg(n);
+QString PortMap::describe(int n, const QList<QSerialPortInfo>& known) const {
+    auto dev = device(n);
+    if (!dev) return QStringLiteral("COM%1: デバイスがありません").arg(n);
     QStringList lines{dev->path};
     const QFileInfo info(dev->path);
     if (info.isSymLink()) lines.first() += QStringLiteral(" → ") + info.symLinkTarget();
+    const QString target = info.canonicalFilePath();
+    for (const QSerialPortInfo& serial : known)
+        if (dev->description.isEmpty() && !target.isEmpty() && serial.systemLocation() == target)
+            *dev = deviceFrom(dev->path, serial);
     if (!dev->description.isEmpty()) lines << dev->description;
     if (!dev->manufacturer.isEmpty()) lines << dev->manufacturer;
     if (!dev->usbId.isEmpty()) lines << QStringLiteral("USB %1").arg(dev->usbId);

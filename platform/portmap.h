@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSerialPortInfo>
 #include <QString>
 
 #include <optional>
@@ -32,9 +34,13 @@ public:
     // COM1 is `path` and no other COMn has a device: for a port named by its path.
     static PortMap single(const QString& path);
 
+    // Cheap: reads the ports directory, asks the system nothing. A mapped entry's
+    // description fields are empty; describe() fills them in.
     std::optional<PortDevice> device(int n) const;
-    // For the tooltip of the port's row: its device and what is known of it.
-    QString describe(int n) const;
+    // For the tooltip of the port's row: its device and what the system knows of it, looked
+    // up in `known` (QSerialPortInfo::availablePorts(), which is slow: take it once for all
+    // sixteen ports).
+    QString describe(int n, const QList<QSerialPortInfo>& known) const;
 
     bool isDirectory() const { return !m_dir.isEmpty(); }
     const QString& directory() const { return m_dir; }

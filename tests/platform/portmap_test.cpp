@@ -1,0 +1,73 @@
+#include "linesettings.h"
+#include "portmap.h"
+#include "pty.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+using namespace qelv;
+using namespace qelv::test;
+
+namespace {
+
+TEST(PortMapOrder, OnBoardUartsFirstThenNamesWithNumbersAsNumbers) {
+    QStringList names = {"ttyUSB10", "ttyACM0", "ttyS10", "ttyUSB2", "ttyS2", "ttyAMA0", "ttyS0"};
+    std::sort(names.begin(), names.end(), PortMap::systemOrderLess);
+    const QStringList expected = {"ttyS0", "ttyS2", "ttyS10", "ttyACM0", "ttyAMA0", "ttyUSB2", "ttyUSB10"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(PortMapDirectory, EntriesAreReadAtEachLookup) {
+    PortsDir ports;
+    const PortMap map = PortMap::fromDirectory(ports.path());
+    EXPECT_FALSE(map.device(3));
+    ports.link(3, "/nonexistent/qelv");  // a dangling link still names a device, one that is absent
+    ASSERT_TRUE(map.device(3));
+    EXPECT_TRUE(map.device(3)->path.endsWith("/com3"));
+    Pty device;
+    ports.link(16, device.slavePath());
+    EXPECT_TRUE(map.device(16));
+    EXPECT_FALSE(map.device(17));
+    EXPECT_FALSE(map.device(0));
+    ports.unlink(16);
+    EXPECT_FALSE(map.device(16));
+    EXPECT_TRUE(map.describe(4, {}).contains("COM4"));
+    EXPECT_TRUE(map.describe(3, {}).contains("→ /nonexistent/qelv"));
+}
+
+TEST(PortMapDirectory, EnvironmentNamesTheDirectoryWhenNoOptionDoes) {
+    PortsDir ports;
+    qputenv("QELV_PORTS", ports.path().toLocal8Bit());
+    EXPECT_EQ(PortMap::fromOptionOrEnvironment({}).directory(), ports.path());
+    EXPECT_EQ(PortMap::fromOptionOrEnvironment("/elsewhere").directory(), "/elsewhere");
+    qunsetenv("QELV_PORTS");
+}
+
+TEST(LineSettingsText, AcceptsWhatAPortCanDoAndNothingElse) {
+    const std::pair<const char*, std::optional<LineSettings>> rows[] = {
+        {"9600,N,8,1", LineSettings{9600, Parity::None, 8, 10}},
+        {"115200,e,7,2", LineSettings{115200, Parity::Even, 7, 20}},
+        {" 300 , O , 5 , 1.5 ", LineSettings{300, Parity::Odd, 5, 15}},
+        {"9600,N,8", std::nullopt},
+        {"9600,N,8,1,", std::nullopt},
+        {"9600,X,8,1", std::nullopt},
+        {"9600,NN,8,1", std::nullopt},
+        {"0,N,8,1", std::nullopt},
+        {"-9600,N,8,1", std::nullopt},
+        {"99999999999,N,8,1", std::nullopt},
+        {"9600,N,4,1", std::nullopt},
+        {"9600,N,9,1", std::nullopt},
+        {"9600,N,8,3", std::nullopt},
+        {"9600,N,8,1.0", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : rows) {
+        EXPECT_EQ(parseLineSettings(text), expected) << text;
+        if (expected) {
+            EXPECT_EQ(parseLineSettings(formatLineSettings(*expected)), expected) << text;
+        }
+    }
+}
+
+}  // namespace
