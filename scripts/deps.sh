@@ -9,7 +9,8 @@ PACKAGES="
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth socat picocom clang
-  desktop-file-utils man-db
+  desktop-file-utils man-db dpkg-dev
+  imagemagick xdotool
 "
 missing=""
 for p in $PACKAGES; do
