@@ -24,7 +24,7 @@ enum class Op { SendModem, SendModemNotCr, ReBack, AtcRet, AtcInterRet, AtTrue, 
 
 const std::pair<const char*, Op> kOps[] = {
     {"sendmodem", Op::SendModem}, {"sendmodem-notcr", Op::SendModemNotCr},
-    {"rebak", Op::ReBack},        {"atcret", Op::AtcRet},
+    {"reback", Op::ReBack},       {"atcret", Op::AtcRet},
     {"atcinterret", Op::AtcInterRet}, {"attrue", Op::AtTrue},
     {"bufclr", Op::BufClr}};
 
@@ -303,7 +303,7 @@ QString atHelpText() {
         "                     sendmodem        send COMMAND + CR LF; collect until EXPECT + CR LF\n"
         "                                      or the time limit\n"
         "                     sendmodem-notcr  the same, sending COMMAND unchanged\n"
-        "                     rebak            send COMMAND + CR LF; collect until any result\n"
+        "                     reback           send COMMAND + CR LF; collect until any result\n"
         "                                      text or the time limit\n"
         "                     atcret           send COMMAND + CR; collect until a final result\n"
         "                                      code (OK, ERROR, NO CARRIER, RING, BUSY, NO\n"
@@ -314,7 +314,7 @@ QString atHelpText() {
         "                                      3 s; code 1 ERROR, 0 OK, -1 neither (no reply)\n"
         "                     bufclr           send nothing; wait until the device falls silent\n"
         "                                      (3 s at most) and take what it sent; no COMMAND\n"
-        "  --wait MS        time limit of sendmodem, sendmodem-notcr and rebak (default 2000)\n"
+        "  --wait MS        time limit of sendmodem, sendmodem-notcr and reback (default 2000)\n"
         "  --expect TEXT    the reply that ends sendmodem and sendmodem-notcr (default OK)\n"
         "  --break SECONDS  atcret, atcinterret: wait this long instead and return only what\n"
         "                   arrived meanwhile; outside -32..32 it fails with overflow (error 6)\n"

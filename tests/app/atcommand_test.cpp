@@ -181,7 +181,7 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
 TEST_F(AtCommandLine, HelpDocumentsEveryOperation) {
     const Ran r = run(at({QStringLiteral("--help")}));
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* word : {"sendmodem", "sendmodem-notcr", "rebak", "atcret", "atcinterret", "attrue",
+    for (const char* word : {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue",
                              "bufclr", "--wait", "--expect", "--break", "--no-events", "--log", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word;
 }

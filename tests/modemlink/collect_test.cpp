@@ -1,5 +1,4 @@
-#include "fakes.h"
-#include "mdcomm.h"
+#include "openline.h"
 #include "shutdown.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +10,7 @@ using namespace qelv::test;
 
 namespace {
 
-struct Collect : ::testing::Test {
-    FakeLine line;
-    Mdcomm unit{line.clock, line.pump, line.port};
-
-    void SetUp() override {
-        line.port.addDevice(1);
-        line.port.setPortOpen(true);
-    }
-    void script(std::initializer_list<std::pair<std::int64_t, const char*>> pieces) {
-        for (const auto& [ms, text] : pieces) line.port.arriveAt(ms, QString::fromLatin1(text));
-    }
-    QString lastSent() const { return line.port.sent().back().text; }
-};
+using Collect = OpenLineTest;
 
 // --- ATCret: what ends a collection -------------------------------------------------------
 

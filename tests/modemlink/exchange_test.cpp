@@ -1,5 +1,4 @@
-#include "fakes.h"
-#include "mdcomm.h"
+#include "openline.h"
 
 #include <gtest/gtest.h>
 
@@ -8,19 +7,7 @@ using namespace qelv::test;
 
 namespace {
 
-struct Exchange : ::testing::Test {
-    FakeLine line;
-    Mdcomm unit{line.clock, line.pump, line.port};
-
-    void SetUp() override {
-        line.port.addDevice(1);
-        line.port.setPortOpen(true);
-    }
-    // Pieces arriving at the given test times after the command.
-    void script(std::initializer_list<std::pair<std::int64_t, const char*>> pieces) {
-        for (const auto& [ms, text] : pieces) line.port.arriveAt(ms, QString::fromLatin1(text));
-    }
-};
+using Exchange = OpenLineTest;
 
 TEST_F(Exchange, SendsCommandWithCrLfAndStopsWhenTheSplitStopTextCompletes) {
     script({{10, "\r\nO"}, {20, "K\r"}, {30, "\n"}, {40, "late"}});
