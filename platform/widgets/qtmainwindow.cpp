@@ -91,6 +91,11 @@ void QtMainWindow::placeButton() {
         twipsToPixels(kButtonLeft, logicalDpiX()), twipsToPixels(kButtonTop, logicalDpiY()),
         twipsToPixels(kButtonWidth, logicalDpiX()), twipsToPixels(kButtonHeight, logicalDpiY()));
     connect(button, &QPushButton::clicked, this, &QtMainWindow::startClicked);
+    // The survey starts from the keyboard too: the button has the focus at start, and
+    // Return presses it like Space does.
+    button->setAutoDefault(true);
+    button->setFocus(Qt::OtherFocusReason);
+    setTabOrder(button, m_grid.view());
 }
 
 void QtMainWindow::setUpGrid() {

@@ -208,5 +208,23 @@ TEST_F(WidgetsTest, WindowSignalsStartAndClose) {
     EXPECT_EQ(closes, 1);
 }
 
+TEST_F(WidgetsTest, StartButtonHasTheFocusAndAnswersTheKeyboard) {
+    QtMainWindow window;
+    int starts = 0;
+    QObject::connect(&window, &QtMainWindow::startClicked, [&] { ++starts; });
+    window.show();
+    window.activateWindow();
+    QPushButton* button = window.button().pushButton();
+    EXPECT_EQ(window.focusWidget(), button);
+    for (int key : {Qt::Key_Space, Qt::Key_Return}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QCoreApplication::sendEvent(button, &press);
+        QCoreApplication::sendEvent(button, &release);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(starts, 2);
+}
+
 }  // namespace
 }  // namespace qelv
