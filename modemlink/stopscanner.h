@@ -20,8 +20,8 @@ public:
     // far (and keeps returning true).
     bool feed(QStringView piece);
     bool found() const { return m_found; }
-    // Whether everything fed so far ends with `suffix` (at most as long as the longest stop
-    // text, and at least 2 characters are always kept).
+    // Whether everything fed so far ends with `suffix`, which must be no longer than the
+    // longest stop text less one character, or than 2 characters if that is more.
     bool endsWith(QStringView suffix) const { return m_tail.endsWith(suffix); }
 
 private:

@@ -9,7 +9,8 @@ namespace {
 constexpr int kMaxBaudRate = 4'000'000;
 
 std::optional<Parity> parseParity(const QString& field) {
-    if (field.size() != 1) return std::nullopt;
+    // QChar::toUpper maps some non-ASCII letters onto these, U+017F (long s) onto 'S'.
+    if (field.size() != 1 || field.at(0).unicode() > 0x7f) return std::nullopt;
     switch (field.at(0).toUpper().toLatin1()) {
     case 'N': return Parity::None;
     case 'E': return Parity::Even;
