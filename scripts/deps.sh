@@ -8,7 +8,7 @@ PACKAGES="
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
-  xvfb xauth socat picocom clang
+  xvfb xauth socat picocom clang libclang-rt-14-dev
   desktop-file-utils man-db dpkg-dev
   imagemagick xdotool
 "
