@@ -11,6 +11,8 @@
 #include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace qelv {
@@ -80,6 +82,27 @@ QString lockFileHolder(const QString& devicePath, const QString& lockDir) {
     return {};
 }
 
+QString flockHolders(const QString& devicePath) {
+    struct stat node {};
+    if (::stat(QFile::encodeName(devicePath).constData(), &node) != 0) return {};
+    // /proc/locks names the file as major:minor:inode of the filesystem it lives on.
+    const QString file = QStringLiteral("%1:%2:%3")
+                             .arg(major(node.st_dev), 2, 16, QLatin1Char('0'))
+                             .arg(minor(node.st_dev), 2, 16, QLatin1Char('0'))
+                             .arg(node.st_ino);
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly)) return {};
+    QStringList holders;
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields.at(1) != "FLOCK" || QString::fromLatin1(fields.at(5)) != file)
+            continue;
+        const qint64 pid = fields.at(4).toLongLong();
+        if (pid > 0 && pid != ::getpid()) holders << processName(pid);
+    }
+    return holders.join(QStringLiteral(", "));
+}
+
 QString openHolders(const QString& devicePath) {
     QStringList holders;
     const QString self = QString::number(::getpid());
@@ -110,7 +133,10 @@ std::unique_ptr<PortGuard> PortGuard::acquire(const QString& devicePath) {
               QStringLiteral("デバイスがありません: %1 (ハードウェアのないポート)").arg(devicePath)});
     int exclusive = 0;
     if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) busy(devicePath, openHolders(devicePath));
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) busy(devicePath, openHolders(devicePath));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const QString holders = flockHolders(devicePath);
+        busy(devicePath, holders.isEmpty() ? openHolders(devicePath) : holders);
+    }
     return guard;
 }
 

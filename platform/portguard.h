@@ -37,5 +37,7 @@ QString lockFileHolder(const QString& devicePath, const QString& lockDir = {});
 
 // Other processes that have the device open, as "PID n (name)", comma-separated.
 QString openHolders(const QString& devicePath);
+// Other processes holding an flock on the device, the same way.
+QString flockHolders(const QString& devicePath);
 
 }  // namespace qelv

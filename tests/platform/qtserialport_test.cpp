@@ -7,7 +7,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <csignal>
 #include <sys/file.h>
@@ -177,6 +180,32 @@ TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
     EXPECT_TRUE(port.portOpen());
     port.setPortOpen(false);
     QFile::remove(lockPath);
+}
+
+// A real terminal program: picocom takes an flock on the port it uses. It needs a terminal
+// of its own, which script(1) gives it.
+TEST_F(SerialOnPty, PortHeldByPicocomIsLeftAloneAndItsHolderNamed) {
+    if (QStandardPaths::findExecutable("picocom").isEmpty() || QStandardPaths::findExecutable("script").isEmpty())
+        GTEST_SKIP() << "picocom or script is not installed";
+    QProcess picocom;
+    picocom.start("script", {"-qfc", "picocom -q -b 9600 " + device.slavePath(), "/dev/null"});
+    ASSERT_TRUE(picocom.waitForStarted(5000));
+    bool held = false;
+    for (int i = 0; i < 100 && !held; ++i) {
+        QThread::msleep(20);
+        held = !flockHolders(device.slavePath()).isEmpty();
+    }
+    ASSERT_TRUE(held) << "picocom did not take the port";
+    try {
+        port.setPortOpen(true);
+        ADD_FAILURE() << "opened a port picocom holds";
+    } catch (const ModemError& error) {
+        EXPECT_EQ(error.openFailure(), OpenFailure::Busy);
+        EXPECT_TRUE(error.message().contains("picocom")) << error.message().toStdString();
+    }
+    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
+    picocom.terminate();  // script hangs up picocom's terminal, which ends it
+    if (!picocom.waitForFinished(3000)) picocom.kill();
 }
 
 TEST_F(SerialOnPty, WhileWeHoldThePortOthersSeeItHeld) {
