@@ -87,6 +87,7 @@ public:
         ++sleeps;
         m_real.waitForEvents(timeout);
     }
+    void pumpCloseRequests() override { m_real.pumpCloseRequests(); }
     long pumps = 0;
     long sleeps = 0;
 

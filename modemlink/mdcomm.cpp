@@ -77,6 +77,8 @@ void Mdcomm::sleepFor(std::chrono::milliseconds budget, bool pumping) {
         return;
     }
     MSComm1.waitForInput(static_cast<int>(budget.count()));
+    // Without pumping, the window's close would never be seen; let just that through.
+    m_pump.pumpCloseRequests();
 }
 
 std::int32_t Mdcomm::ATResultinstr(const QString& dstr) const { return classifyResult(dstr); }

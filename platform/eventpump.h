@@ -19,6 +19,12 @@ public:
     // early for any event; callers re-check their own condition and come back.
     // Throws ShutdownRequested like pumpPending().
     virtual void waitForEvents(std::chrono::milliseconds timeout) = 0;
+
+    // For loops that must not run the program's events: lets a request to end through
+    // (closing the window, a signal) and throws ShutdownRequested for it. No user input and
+    // no port notification is handled; window-system events such as a repaint may be.
+    // Never blocks.
+    virtual void pumpCloseRequests() = 0;
 };
 
 }  // namespace qelv

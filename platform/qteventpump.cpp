@@ -23,4 +23,12 @@ void QtEventPump::waitForEvents(std::chrono::milliseconds timeout) {
     shutdown::throwIfRequested();
 }
 
+void QtEventPump::pumpCloseRequests() {
+    // A close from the window manager is a window-system event but not user input, so it
+    // gets through these filters while clicks, keys and port data wait.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
+    shutdown::throwIfRequested();
+}
+
 }  // namespace qelv

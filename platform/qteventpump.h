@@ -10,6 +10,7 @@ class QtEventPump final : public EventPump {
 public:
     void pumpPending() override;
     void waitForEvents(std::chrono::milliseconds timeout) override;
+    void pumpCloseRequests() override;
 };
 
 }  // namespace qelv

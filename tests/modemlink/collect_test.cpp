@@ -287,6 +287,22 @@ TEST_F(CollectShutdown, NeverEndingCollectionWithoutEventsGivesWay) {
     EXPECT_EQ(line.pump.pumps(), 0);
 }
 
+// Without events the window's close would go unseen; the collection lets just requests to
+// end through, and nothing else of the program runs.
+TEST_F(CollectShutdown, NeverEndingCollectionWithoutEventsStillSeesTheWindowClose) {
+    unit.ATCretNotEvent = 1;
+    chatterForever(line.port);
+    line.pump.onCloseCheck = [this] {
+        if (line.pump.closeChecks() == 4) {
+            shutdown::request(0);  // what the window's unload does
+            shutdown::throwIfRequested();
+        }
+    };
+    EXPECT_THROW(unit.ATCret("AT"), ShutdownRequested);
+    EXPECT_EQ(line.pump.pumps(), 0);
+    EXPECT_EQ(line.pump.waits(), 0);
+}
+
 TEST_F(CollectShutdown, NeverEndingCollectionWithEventsGivesWayEvenIfThePumpDoesNotThrow) {
     chatterForever(line.port);
     line.pump.onPump = [this] {

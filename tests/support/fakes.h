@@ -45,6 +45,13 @@ public:
         ++m_pumps;
         if (onPump) onPump();
     }
+    void pumpCloseRequests() override {
+        ++m_closeChecks;
+        if (onCloseCheck) onCloseCheck();
+    }
+    int closeChecks() const { return m_closeChecks; }
+    std::function<void()> onCloseCheck;
+
     void waitForEvents(std::chrono::milliseconds timeout) override {
         ++m_waits;
         std::int64_t step = timeout.count();
@@ -66,6 +73,7 @@ private:
     FakeClock& m_clock;
     int m_pumps = 0;
     int m_waits = 0;
+    int m_closeChecks = 0;
     std::int64_t m_slept = 0;
 };
 

@@ -30,6 +30,7 @@ class ScaledPump final : public EventPump {
 public:
     explicit ScaledPump(int factor) : m_factor(factor) {}
     void pumpPending() override { m_real.pumpPending(); }
+    void pumpCloseRequests() override { m_real.pumpCloseRequests(); }
     void waitForEvents(std::chrono::milliseconds timeout) override {
         const auto real = (timeout.count() + m_factor - 1) / m_factor;
         m_real.waitForEvents(std::chrono::milliseconds(real));
