@@ -49,7 +49,7 @@ TEST_F(WidgetsTest, CellsRoundTripAndShowNormalisedText) {
     const QString reply = QStringLiteral("ATI3\r\nOK\rE\x1b");
     select(grid, 1, 2);
     grid.setText(reply);
-    grid.setCellToolTip(QStringLiteral("/dev/ttyS0"));
+    grid.setCellToolTip(QStringLiteral("/dev/pts/99"));
     select(grid, 0, 3);
     grid.setText(QStringLiteral("結果"));
     select(grid, 2, 0);
@@ -61,7 +61,7 @@ TEST_F(WidgetsTest, CellsRoundTripAndShowNormalisedText) {
     EXPECT_EQ(shown(grid, 0, 3, Qt::DisplayRole).toString(), QStringLiteral("結果"));
     EXPECT_EQ(shown(grid, 2, 0, Qt::DisplayRole).toString(), QStringLiteral("COM2"));
     EXPECT_TRUE(
-        shown(grid, 1, 2, Qt::ToolTipRole).toString().contains(QStringLiteral("/dev/ttyS0")));
+        shown(grid, 1, 2, Qt::ToolTipRole).toString().contains(QStringLiteral("/dev/pts/99")));
 }
 
 TEST_F(WidgetsTest, ColoursMapFromBgrAndNoColourStaysUnmarked) {
@@ -116,7 +116,7 @@ TEST_F(WidgetsTest, ElidedCellOffersItsFullTextInTheToolTip) {
     WidgetGrid grid(nullptr);
     select(grid, 1, 1);
     grid.setText(QStringLiteral("U.S. Robotics 56K FAX EXT"));
-    grid.setCellToolTip(QStringLiteral("/dev/ttyS0"));
+    grid.setCellToolTip(QStringLiteral("/dev/pts/99"));
     GridView* view = grid.view();
     const auto* delegate = qobject_cast<GridDelegate*>(view->itemDelegate());
     ASSERT_NE(delegate, nullptr);
@@ -127,7 +127,7 @@ TEST_F(WidgetsTest, ElidedCellOffersItsFullTextInTheToolTip) {
     EXPECT_TRUE(delegate->toolTipFor(option, index).contains(QStringLiteral("Robotics")));
     option.rect = QRect(0, 0, 2000, 40);
     EXPECT_FALSE(delegate->toolTipFor(option, index).contains(QStringLiteral("Robotics")));
-    EXPECT_TRUE(delegate->toolTipFor(option, index).contains(QStringLiteral("/dev/ttyS0")));
+    EXPECT_TRUE(delegate->toolTipFor(option, index).contains(QStringLiteral("/dev/pts/99")));
 }
 
 TEST_F(WidgetsTest, CtrlCCopiesTheFullStoredText) {
