@@ -70,16 +70,10 @@ Int parseNumber(const char* option, const QString& text) {
 
 // True when `args[i]` is the option `name`, given as "name=VALUE" or "name VALUE".
 bool valueOption(const QStringList& args, qsizetype& i, const char* name, QString& value) {
-    const QString option = QLatin1String(name);
-    const QString& arg = args.at(i);
-    if (arg.startsWith(option + u'=')) {
-        value = arg.mid(option.size() + 1);
-        return true;
-    }
-    if (arg != option) return false;
-    if (i + 1 >= args.size()) throw UsageError{option + QStringLiteral(" needs a value")};
-    value = args.at(++i);
-    return true;
+    QString error;
+    const bool taken = takeOptionValue(args, i, QLatin1String(name), value, error);
+    if (!error.isEmpty()) throw UsageError{error};
+    return taken;
 }
 
 bool takeValueOption(AtRequest& r, const QStringList& args, qsizetype& i) {

@@ -4,10 +4,8 @@
 
 namespace qelv {
 
-namespace {
-
-bool takeValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
-               QString& error) {
+bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
+                     QString& error) {
     const QString& arg = args.at(i);
     if (arg.startsWith(name + u'=')) {
         value = arg.mid(name.size() + 1);
@@ -22,13 +20,12 @@ bool takeValue(const QStringList& args, qsizetype& i, const QString& name, QStri
     return true;
 }
 
-}  // namespace
-
 Options parseOptions(const QStringList& args) {
     Options options;
     for (qsizetype i = 0; i < args.size() && options.error.isEmpty(); ++i) {
         const QString& arg = args.at(i);
-        if (takeValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error)) continue;
+        if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error))
+            continue;
         if (arg == QLatin1String("--text")) options.mode = RunMode::Text;
         else if (arg == QLatin1String("--json")) options.mode = RunMode::Json;
         else if (arg == QLatin1String("--demo")) options.mode = RunMode::Demo;

@@ -13,6 +13,11 @@ struct Options {
     QString error;     // set when the command line is not understood
 };
 
+// Whether args[i] is the option `name`, given as "name=VALUE" or "name VALUE"; in the second
+// form i moves past the value. A missing value is reported in `error`.
+bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
+                     QString& error);
+
 // Parses the program's arguments (without the program name).
 Options parseOptions(const QStringList& arguments);
 
