@@ -18,22 +18,19 @@ using AtcretEnding = Collect;
 
 TEST_F(AtcretEnding, EveryFinalCodeSplitAcrossReadsEndsItOnItsLastCharacter) {
     for (const char* code : {"OK", "ERROR", "NO CARRIER", "RING", "BUSY", "NO ANSWER"}) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1);
-        fresh.port.setPortOpen(true);
+        OpenLine fresh;
         const QString word = QString::fromLatin1(code);
         const qsizetype half = word.size() / 2;
-        fresh.port.arriveAt(10, QStringLiteral("\r\n") + word.left(half));
-        fresh.port.arriveAt(20, word.mid(half) + u'\r');
-        fresh.port.arriveAt(30, QStringLiteral("\n"));
-        fresh.port.arriveAt(40, QStringLiteral("late"));
-        EXPECT_EQ(other.ATCret("ATD1"), QStringLiteral("\r\n") + word + QStringLiteral("\r\n")) << code;
-        EXPECT_EQ(fresh.clock.ms(), 30) << code;
-        ASSERT_EQ(fresh.port.sent().size(), 1u);
-        EXPECT_EQ(fresh.port.sent()[0].text, "ATD1\r") << code;
-        fresh.clock.advance(100);
-        EXPECT_EQ(fresh.port.Input(), "late") << code;
+        fresh.line.port.arriveAt(10, QStringLiteral("\r\n") + word.left(half));
+        fresh.line.port.arriveAt(20, word.mid(half) + u'\r');
+        fresh.line.port.arriveAt(30, QStringLiteral("\n"));
+        fresh.line.port.arriveAt(40, QStringLiteral("late"));
+        EXPECT_EQ(fresh.unit.ATCret("ATD1"), QStringLiteral("\r\n") + word + QStringLiteral("\r\n")) << code;
+        EXPECT_EQ(fresh.line.clock.ms(), 30) << code;
+        ASSERT_EQ(fresh.line.port.sent().size(), 1u);
+        EXPECT_EQ(fresh.line.port.sent()[0].text, "ATD1\r") << code;
+        fresh.line.clock.advance(100);
+        EXPECT_EQ(fresh.line.port.Input(), "late") << code;
     }
 }
 
@@ -48,16 +45,13 @@ TEST_F(AtcretEnding, TextsThatAreNotFinalCodesDoNotEndIt) {
     const char* notFinal[] = {"OK",    "CONNECT 9600\r\n", "CONNECT\r\n", "OK\r",
                               "ok\r\n", "ERROR\n",         "NO CARRIER"};
     for (const char* text : notFinal) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1);
-        fresh.port.setPortOpen(true);
-        fresh.port.arriveAt(5, QString::fromLatin1(text));
+        OpenLine fresh;
+        fresh.line.port.arriveAt(5, QString::fromLatin1(text));
         // The separator keeps the first text from being completed by the final code.
-        fresh.port.arriveAt(60'000, QStringLiteral("~\r\nBUSY\r\n"));
-        EXPECT_EQ(other.ATCret("AT"), QString::fromLatin1(text) + QStringLiteral("~\r\nBUSY\r\n"))
+        fresh.line.port.arriveAt(60'000, QStringLiteral("~\r\nBUSY\r\n"));
+        EXPECT_EQ(fresh.unit.ATCret("AT"), QString::fromLatin1(text) + QStringLiteral("~\r\nBUSY\r\n"))
             << text;
-        EXPECT_EQ(fresh.clock.ms(), 60'000) << text;
+        EXPECT_EQ(fresh.line.clock.ms(), 60'000) << text;
     }
 }
 
@@ -167,13 +161,10 @@ TEST_F(Collect, AtcinterRetKeepsTheTextBeforeOkWithoutLineEnds) {
         {"\r\nNO CARRIER\r\n", "NO CARRIER"},
     };
     for (const Row& row : rows) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1);
-        fresh.port.setPortOpen(true);
-        fresh.port.arriveAt(0, QString::fromLatin1(row.reply));
-        EXPECT_EQ(other.ATCinterRet("ATI"), QString::fromLatin1(row.expected)) << row.reply;
-        EXPECT_EQ(fresh.port.sent().back().text, "ATI\r");
+        OpenLine fresh;
+        fresh.line.port.arriveAt(0, QString::fromLatin1(row.reply));
+        EXPECT_EQ(fresh.unit.ATCinterRet("ATI"), QString::fromLatin1(row.expected)) << row.reply;
+        EXPECT_EQ(fresh.line.port.sent().back().text, "ATI\r");
     }
 }
 
@@ -189,16 +180,13 @@ TEST_F(Collect, AtTrueClassifiesWhatArrivesWithinThreeSeconds) {
                               {"OK ERROR", 1},   {"ERROR OK", 1},   {nullptr, -1},
                               {"ok", -1},        {"\r\nRING\r\n", -1}};
     for (const AtTrueRow& row : rows) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1, [&row](const QString&) {
+        OpenLine fresh(1000, [&row](const QString&) {
             if (!row.reply) return std::vector<ScriptedPort::Reply>{};
             return std::vector<ScriptedPort::Reply>{{200, QString::fromLatin1(row.reply)}};
         });
-        fresh.port.setPortOpen(true);
-        EXPECT_EQ(other.ATTrue("ATE0Q0V1"), row.expected) << (row.reply ? row.reply : "silence");
-        EXPECT_EQ(fresh.port.sent().back().text, "ATE0Q0V1\r");
-        EXPECT_EQ(fresh.clock.ms(), 3000);
+        EXPECT_EQ(fresh.unit.ATTrue("ATE0Q0V1"), row.expected) << (row.reply ? row.reply : "silence");
+        EXPECT_EQ(fresh.line.port.sent().back().text, "ATE0Q0V1\r");
+        EXPECT_EQ(fresh.line.clock.ms(), 3000);
     }
 }
 
@@ -212,15 +200,12 @@ TEST_F(Collect, AtTrueIsNeverSwayedByTextWaitingBeforeTheCall) {
                         {"\r\nOK\r\n", nullptr, -1},
                         {"\r\nERROR\r\n", nullptr, -1}};
     for (const Row& row : rows) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1, [&row](const QString&) {
+        OpenLine fresh(1000, [&row](const QString&) {
             if (!row.reply) return std::vector<ScriptedPort::Reply>{};
             return std::vector<ScriptedPort::Reply>{{100, QString::fromLatin1(row.reply)}};
         });
-        fresh.port.setPortOpen(true);
-        fresh.port.arriveAt(0, QString::fromLatin1(row.stale));
-        EXPECT_EQ(other.ATTrue("AT"), row.expected) << row.stale;
+        fresh.line.port.arriveAt(0, QString::fromLatin1(row.stale));
+        EXPECT_EQ(fresh.unit.ATTrue("AT"), row.expected) << row.stale;
     }
 }
 

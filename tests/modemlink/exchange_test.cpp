@@ -39,13 +39,10 @@ TEST_F(Exchange, StopRulesTable) {
         {"\r\nERROR\r\n", "OK", false},
     };
     for (const Row& row : rows) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1);
-        fresh.port.setPortOpen(true);
-        fresh.port.arriveAt(1, QString::fromLatin1(row.reply));
-        EXPECT_EQ(other.SendModem("AT", 2000, QString::fromLatin1(row.expected)), QString::fromLatin1(row.reply));
-        EXPECT_EQ(fresh.clock.ms() < 2000, row.stops) << row.reply << " / " << row.expected;
+        OpenLine fresh;
+        fresh.line.port.arriveAt(1, QString::fromLatin1(row.reply));
+        EXPECT_EQ(fresh.unit.SendModem("AT", 2000, QString::fromLatin1(row.expected)), QString::fromLatin1(row.reply));
+        EXPECT_EQ(fresh.line.clock.ms() < 2000, row.stops) << row.reply << " / " << row.expected;
     }
 }
 
@@ -77,14 +74,9 @@ TEST_F(Exchange, SilentDeviceEndsAtTheLimitWithoutSpinning) {
 
 TEST(ExchangeWrap, BothTickPassagesBehaveAsWaitsDoes) {
     for (const auto& [base, expectedEnd] : {std::pair{2'147'483'000, 2002}, std::pair{-700, 2000}}) {
-        FakeClock clock(base);
-        FakePump pump(clock);
-        ScriptedPort port(clock);
-        Mdcomm unit(clock, pump, port);
-        port.addDevice(1);
-        port.setPortOpen(true);
-        unit.SendModem("AT", 2000, "OK");
-        EXPECT_EQ(clock.ms(), expectedEnd) << base;
+        OpenLine fresh(base);
+        fresh.unit.SendModem("AT", 2000, "OK");
+        EXPECT_EQ(fresh.line.clock.ms(), expectedEnd) << base;
     }
 }
 
@@ -100,13 +92,10 @@ TEST_F(Exchange, PortErrorsPassToTheCaller) {
 
 struct ReBack : Exchange {
     bool stops(const char* reply) {
-        FakeLine fresh;
-        Mdcomm other(fresh.clock, fresh.pump, fresh.port);
-        fresh.port.addDevice(1);
-        fresh.port.setPortOpen(true);
-        fresh.port.arriveAt(1, QString::fromLatin1(reply));
-        other.SendModemReBack("ATD", 2000);
-        return fresh.clock.ms() < 2000;
+        OpenLine fresh;
+        fresh.line.port.arriveAt(1, QString::fromLatin1(reply));
+        fresh.unit.SendModemReBack("ATD", 2000);
+        return fresh.line.clock.ms() < 2000;
     }
 };
 

@@ -45,34 +45,26 @@ TEST_F(WaitsFixture, SleepsInsteadOfSpinning) {
     EXPECT_EQ(line.pump.slept(), 1000);
 }
 
-TEST(WaitsWrap, PassageFromMinusOneToZeroNeedsNoCorrection) {
-    FakeClock clock(-300);
-    FakePump pump(clock);
-    ScriptedPort port(clock);
-    Mdcomm unit(clock, pump, port);
+// The true time a 1000 ms wait takes when the tick count starts at `base`.
+std::int64_t waitFrom(std::int32_t base, std::int64_t stepPerRead = 0) {
+    FakeLine line(base);
+    line.clock.setStepPerRead(stepPerRead);
+    Mdcomm unit(line.clock, line.pump, line.port);
     unit.Waits(1000);
-    EXPECT_EQ(clock.ms(), 1000);
+    return line.clock.ms();
 }
 
+TEST(WaitsWrap, PassageFromMinusOneToZeroNeedsNoCorrection) { EXPECT_EQ(waitFrom(-300), 1000); }
+
 TEST(WaitsWrap, PassageAtTheTopOfTheRangeEndsTwoMillisecondsLate) {
-    FakeClock clock(2'147'483'597);
-    FakePump pump(clock);
-    ScriptedPort port(clock);
-    Mdcomm unit(clock, pump, port);
-    unit.Waits(1000);
-    EXPECT_EQ(clock.ms(), 1002);
+    EXPECT_EQ(waitFrom(2'147'483'597), 1002);
 }
 
 TEST(WaitsWrap, LateEndHoldsWhateverTheCycleLengths) {
     // Cycles of 1 ms: the passage is met on its own cycle, corrected on two readings.
-    FakeClock clock(2'147'483'597);
-    clock.setStepPerRead(1);
-    FakePump pump(clock);
-    ScriptedPort port(clock);
-    Mdcomm unit(clock, pump, port);
-    unit.Waits(1000);
-    EXPECT_GE(clock.ms(), 1002);
-    EXPECT_LE(clock.ms(), 1004);
+    const std::int64_t took = waitFrom(2'147'483'597, 1);
+    EXPECT_GE(took, 1002);
+    EXPECT_LE(took, 1004);
 }
 
 TEST(TickSpanRule, TableOfReadings) {

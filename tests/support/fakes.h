@@ -153,7 +153,7 @@ struct FakeLine {
     FakeClock clock;
     FakePump pump{clock};
     ScriptedPort port{clock};
-    FakeLine() { pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); }; }
+    explicit FakeLine(std::int32_t tickBase = 1000) : clock(tickBase) { pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); }; }
 };
 
 }  // namespace qelv::test
