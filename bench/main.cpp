@@ -95,15 +95,6 @@ private:
     QtEventPump m_real;
 };
 
-void openForSurvey(SerialPort& port, std::int16_t n) {
-    port.setCommPort(n);
-    port.setSettings(survey::kLineSettings);
-    port.setDTREnable(true);
-    port.setRTSEnable(true);
-    port.setHandshaking(0);
-    port.setPortOpen(true);
-}
-
 // What pass 2 does to each marked port, with the old loops in place of the unit's.
 void busyAtPass(const QString& portsDir, int ports) {
     SystemTickClock clock;

@@ -1,5 +1,6 @@
 #include "oldloops.h"
 
+#include "surveytexts.h"
 #include "tickspan.h"
 
 namespace qelv::bench {
@@ -25,6 +26,15 @@ BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port,
         if (span.elapsed(clock.tickCount()) >= wait) break;
     }
     return reply;
+}
+
+void openForSurvey(SerialPort& port, std::int16_t n) {
+    port.setCommPort(n);
+    port.setSettings(survey::kLineSettings);
+    port.setDTREnable(true);
+    port.setRTSEnable(true);
+    port.setHandshaking(0);
+    port.setPortOpen(true);
 }
 
 }  // namespace qelv::bench

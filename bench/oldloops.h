@@ -23,4 +23,7 @@ struct BusyReply {
 BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port,
                         const QString& atstr, std::int32_t wait, const QString& retresult);
 
+// Configures and opens port n the way the survey's passes do.
+void openForSurvey(SerialPort& port, std::int16_t n);
+
 }  // namespace qelv::bench

@@ -56,15 +56,6 @@ private:
     QEventLoop& m_loop;
 };
 
-void openForSurvey(SerialPort& port, std::int16_t n) {
-    port.setCommPort(n);
-    port.setSettings(survey::kLineSettings);
-    port.setDTREnable(true);
-    port.setRTSEnable(true);
-    port.setHandshaking(0);
-    port.setPortOpen(true);
-}
-
 }  // namespace
 
 WindowTimes measureWindowShown() {
