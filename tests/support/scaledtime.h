@@ -15,8 +15,11 @@ class ScaledClock final : public TickClock {
 public:
     explicit ScaledClock(int factor) : m_factor(factor), m_origin(m_real.tickCount()) {}
     std::int32_t tickCount() const override {
-        const auto real = static_cast<std::int64_t>(static_cast<std::uint32_t>(m_real.tickCount() - m_origin));
-        return static_cast<std::int32_t>(real * m_factor);
+        // Unsigned, so that the real counter's passage from its largest value to its smallest
+        // is one more millisecond and not a signed overflow.
+        const std::uint32_t real =
+            static_cast<std::uint32_t>(m_real.tickCount()) - static_cast<std::uint32_t>(m_origin);
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(real) * m_factor);
     }
     int factor() const { return m_factor; }
 
