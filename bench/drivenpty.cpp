@@ -3,33 +3,15 @@
 #include "measure.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <poll.h>
-#include <stdexcept>
-#include <termios.h>
 #include <unistd.h>
 
 namespace qelv::bench {
 
-DrivenPty::DrivenPty() {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
-    m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_slave < 0) throw std::runtime_error("cannot open the pseudo-terminal's slave");
-    termios raw{};
-    ::tcgetattr(m_slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(m_slave, TCSANOW, &raw);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-}
+DrivenPty::DrivenPty()
+    : m_pty(modemsim::openRawPty()), m_slavePath(QString::fromLocal8Bit(m_pty.slavePath.c_str())) {}
 
-DrivenPty::~DrivenPty() {
-    stopAnswering();
-    ::close(m_master);
-    ::close(m_slave);
-}
+DrivenPty::~DrivenPty() { stopAnswering(); }
 
 void DrivenPty::startAnswering(QByteArray reply, std::chrono::milliseconds delay) {
     stopAnswering();
@@ -57,10 +39,10 @@ std::vector<double> DrivenPty::answerTimes() const {
 void DrivenPty::answer() {
     long answered = 0;
     while (!m_stop) {
-        pollfd pfd{m_master, POLLIN, 0};
+        pollfd pfd{m_pty.master.get(), POLLIN, 0};
         if (::poll(&pfd, 1, 20) <= 0) continue;
         char buffer[256];
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty.master.get(), buffer, sizeof buffer);
         if (n <= 0) continue;
         for (ssize_t i = 0; i < n; ++i) {
             if (buffer[i] != '\n') continue;
@@ -73,7 +55,7 @@ void DrivenPty::answer() {
             }
             qsizetype done = 0;
             while (done < m_reply.size()) {
-                const ssize_t w = ::write(m_master, m_reply.constData() + done,
+                const ssize_t w = ::write(m_pty.master.get(), m_reply.constData() + done,
                                           static_cast<size_t>(m_reply.size() - done));
                 if (w > 0) done += w;
                 else if (w < 0 && errno != EAGAIN && errno != EINTR) break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modemsim/pty.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,8 +37,7 @@ public:
 private:
     void answer();
 
-    int m_master = -1;
-    int m_slave = -1;
+    modemsim::RawPty m_pty;
     QString m_slavePath;
     QByteArray m_reply;
     std::chrono::milliseconds m_delay{0};

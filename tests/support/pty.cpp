@@ -4,42 +4,27 @@
 #include <QFile>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
-#include <termios.h>
 #include <unistd.h>
 
 namespace qelv::test {
 
-Pty::Pty() {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
-        throw std::runtime_error("no pseudo-terminal");
-    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
-    m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios raw{};
-    ::tcgetattr(m_slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(m_slave, TCSANOW, &raw);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-}
-
-Pty::~Pty() { vanish(); }
+Pty::Pty()
+    : m_pty(modemsim::openRawPty()), m_slavePath(QString::fromLocal8Bit(m_pty.slavePath.c_str())) {}
 
 void Pty::vanish() {
-    if (m_master >= 0) ::close(m_master);
-    if (m_slave >= 0) ::close(m_slave);
-    m_master = m_slave = -1;
+    m_pty.master.reset();
+    m_pty.slave.reset();
 }
 
 QByteArray Pty::received(std::chrono::milliseconds timeout) {
     QByteArray out;
-    pollfd pfd{m_master, POLLIN, 0};
+    pollfd pfd{m_pty.master.get(), POLLIN, 0};
     if (::poll(&pfd, 1, static_cast<int>(timeout.count())) <= 0) return out;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty.master.get(), buffer, sizeof buffer);
         if (n <= 0) break;
         out.append(buffer, n);
     }
@@ -49,7 +34,7 @@ QByteArray Pty::received(std::chrono::milliseconds timeout) {
 void Pty::send(const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t n = ::write(m_pty.master.get(), bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno != EAGAIN) throw std::runtime_error("pty write failed");
         if (n > 0) done += n;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modemsim/pty.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -11,10 +13,10 @@ namespace qelv::test {
 // A pseudo-terminal standing in for a serial device. The test plays the device on the
 // master side; the slave side is what the program opens. A slave descriptor stays open
 // here so the master never sees a hang-up while the program has the port closed.
+// Throws std::system_error when no pseudo-terminal can be made.
 class Pty {
 public:
     Pty();
-    ~Pty();
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
@@ -24,11 +26,10 @@ public:
     void send(const QByteArray& bytes);
     // The device disappears: both of our sides close.
     void vanish();
-    int slaveFd() const { return m_slave; }
+    int slaveFd() const { return m_pty.slave.get(); }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
+    modemsim::RawPty m_pty;
     QString m_slavePath;
 };
 
