@@ -2,16 +2,18 @@
 
 #include "measure.h"
 
-#include <cerrno>
 #include <poll.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace qelv::bench {
 
 DrivenPty::DrivenPty()
     : m_pty(modemsim::openRawPty()), m_slavePath(QString::fromLocal8Bit(m_pty.slavePath.c_str())) {}
 
-DrivenPty::~DrivenPty() { stopAnswering(); }
+DrivenPty::~DrivenPty() {
+    stopAnswering();
+}
 
 void DrivenPty::startAnswering(QByteArray reply, std::chrono::milliseconds delay) {
     stopAnswering();
@@ -57,8 +59,10 @@ void DrivenPty::answer() {
             while (done < m_reply.size()) {
                 const ssize_t w = ::write(m_pty.master.get(), m_reply.constData() + done,
                                           static_cast<size_t>(m_reply.size() - done));
-                if (w > 0) done += w;
-                else if (w < 0 && errno != EAGAIN && errno != EINTR) break;
+                if (w > 0)
+                    done += w;
+                else if (w < 0 && errno != EAGAIN && errno != EINTR)
+                    break;
             }
         }
     }

@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
 #include <poll.h>
-#include <stdexcept>
 #include <unistd.h>
+#include <cerrno>
+#include <stdexcept>
 
 namespace qelv::test {
 
@@ -34,7 +34,8 @@ QByteArray Pty::received(std::chrono::milliseconds timeout) {
 void Pty::send(const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_pty.master.get(), bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t n = ::write(m_pty.master.get(), bytes.constData() + done,
+                                  static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno != EAGAIN) throw std::runtime_error("pty write failed");
         if (n > 0) done += n;
     }
@@ -49,6 +50,8 @@ void PortsDir::link(int n, const QString& target) {
     QFile::link(target, QDir(m_dir.path()).filePath(QStringLiteral("com%1").arg(n)));
 }
 
-void PortsDir::unlink(int n) { QFile::remove(QDir(m_dir.path()).filePath(QStringLiteral("com%1").arg(n))); }
+void PortsDir::unlink(int n) {
+    QFile::remove(QDir(m_dir.path()).filePath(QStringLiteral("com%1").arg(n)));
+}
 
 }  // namespace qelv::test
