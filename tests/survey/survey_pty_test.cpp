@@ -26,12 +26,6 @@ namespace {
 
 constexpr int kSpeedUp = 10;
 
-// Milliseconds from `start` to `end` on the wrapping 32-bit tick counter; a machine that has
-// been up for 24.8 days passes from the largest value to the smallest.
-std::int64_t ticksBetween(std::int32_t start, std::int32_t end) {
-    return static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(start);
-}
-
 // Bytes the allocator has handed out and not taken back. Unlike the resident set, this is
 // not moved by huge pages, mapped files or libraries that load lazily. Under the sanitizers
 // malloc is not glibc's and this stays flat, so only the normal build checks the bound.
