@@ -1,7 +1,8 @@
 #include "atcommand.h"
 
+#include "atrequest.h"
+#include "deadlinepump.h"
 #include "filelogwriter.h"
-#include "linesettings.h"
 #include "mdcomm.h"
 #include "options.h"
 #include "qteventpump.h"
@@ -9,10 +10,7 @@
 #include "shutdown.h"
 #include "terminalescape.h"
 
-#include <QRegularExpression>
-
 #include <cstdio>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -20,138 +18,11 @@ namespace qelv {
 
 namespace {
 
-enum class Op { SendModem, SendModemNotCr, ReBack, AtcRet, AtcInterRet, AtTrue, BufClr };
-
-const std::pair<const char*, Op> kOps[] = {
-    {"sendmodem", Op::SendModem}, {"sendmodem-notcr", Op::SendModemNotCr},
-    {"reback", Op::ReBack},       {"atcret", Op::AtcRet},
-    {"atcinterret", Op::AtcInterRet}, {"attrue", Op::AtTrue},
-    {"bufclr", Op::BufClr}};
-
-struct AtRequest {
-    QString portsDir;
-    std::optional<QString> port;
-    std::optional<QString> command;
-    QString settings = QStringLiteral("9600,N,8,1");
-    Op op = Op::SendModem;
-    std::int32_t waitMs = 2000;
-    QString expect = QStringLiteral("OK");
-    std::int16_t breakSeconds = 0;
-    bool noEvents = false;
-    bool log = false;
-    bool json = false;
-    bool help = false;
-};
-
-struct UsageError {
-    QString message;
-};
-
 void print(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
-
-Op parseOp(const QString& name) {
-    for (const auto& [text, op] : kOps)
-        if (name == QLatin1String(text)) return op;
-    throw UsageError{QStringLiteral("unknown operation: ") + name};
-}
-
-template <typename Int>
-Int parseNumber(const char* option, const QString& text) {
-    bool ok = false;
-    const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
-        throw UsageError{QLatin1String(option) + QStringLiteral(" needs a whole number in range, not ") + text};
-    return static_cast<Int>(value);
-}
-
-// True when `args[i]` is the option `name`, given as "name=VALUE" or "name VALUE".
-bool valueOption(const QStringList& args, qsizetype& i, const char* name, QString& value) {
-    QString error;
-    const bool taken = takeOptionValue(args, i, QLatin1String(name), value, error);
-    if (!error.isEmpty()) throw UsageError{error};
-    return taken;
-}
-
-bool takeValueOption(AtRequest& r, const QStringList& args, qsizetype& i) {
-    QString v;
-    if (valueOption(args, i, "--ports", r.portsDir)) return true;
-    if (valueOption(args, i, "--expect", r.expect)) return true;
-    if (valueOption(args, i, "--op", v)) {
-        r.op = parseOp(v);
-    } else if (valueOption(args, i, "--wait", v)) {
-        r.waitMs = parseNumber<std::int32_t>("--wait", v);
-    } else if (valueOption(args, i, "--break", v)) {
-        r.breakSeconds = parseNumber<std::int16_t>("--break", v);
-    } else if (valueOption(args, i, "--settings", v)) {
-        if (!parseLineSettings(v)) throw UsageError{QStringLiteral("invalid line settings: ") + v};
-        r.settings = v;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool takeFlag(AtRequest& r, const QString& arg) {
-    if (arg == QLatin1String("--no-events")) r.noEvents = true;
-    else if (arg == QLatin1String("--log")) r.log = true;
-    else if (arg == QLatin1String("--json")) r.json = true;
-    else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) r.help = true;
-    else return false;
-    return true;
-}
-
-void takePositional(AtRequest& r, const QString& arg) {
-    if (!r.port) r.port = arg;
-    else if (!r.command) r.command = arg;
-    else throw UsageError{QStringLiteral("unexpected argument: ") + arg};
-}
-
-// COMn, or 0 for a device path.
-std::int16_t portNumber(const QString& port) {
-    if (port.startsWith(u'/')) return 0;
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto match = com.match(port);
-    const int n = match.hasMatch() ? match.captured(1).toInt() : 0;
-    if (n < 1 || n > 16)
-        throw UsageError{QStringLiteral("PORT must be COM1 to COM16 or a device path, not ") + port};
-    return static_cast<std::int16_t>(n);
-}
-
-void checkComplete(const AtRequest& r) {
-    if (!r.port) throw UsageError{QStringLiteral("no PORT given")};
-    portNumber(*r.port);
-    if (r.op == Op::BufClr && r.command)
-        throw UsageError{QStringLiteral("bufclr sends nothing and takes no COMMAND")};
-    if (r.op != Op::BufClr && !r.command) throw UsageError{QStringLiteral("no COMMAND given")};
-}
-
-AtRequest parseRequest(const QStringList& args) {
-    AtRequest r;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg.startsWith(u'-')) {
-            if (!takeValueOption(r, args, i) && !takeFlag(r, arg))
-                throw UsageError{QStringLiteral("unknown option: ") + arg};
-        } else {
-            takePositional(r, arg);
-        }
-    }
-    if (!r.help) checkComplete(r);
-    return r;
-}
-
-struct Outcome {
-    std::optional<QString> reply;  // none for attrue, whose code is its own result
-    int code = -1;
-};
 
 // The port is given back on every way out, a request to end included.
 struct PortRelease {
@@ -165,17 +36,24 @@ struct PortRelease {
     }
 };
 
-std::unique_ptr<Mdcomm> makeUnit(const AtRequest& r) {
-    const std::int16_t n = portNumber(*r.port);
+struct Unit {
+    std::unique_ptr<Mdcomm> mdcomm;
+    DeadlinePump* pump = nullptr;  // owned by mdcomm
+};
+
+Unit makeUnit(const AtRequest& r) {
+    const std::int16_t n = atPortNumber(*r.port);
     MdcommParts parts;
     parts.clock = std::make_unique<SystemTickClock>();
-    parts.pump = std::make_unique<QtEventPump>();
+    auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
+    DeadlinePump* pumpView = pump.get();
+    parts.pump = std::move(pump);
     parts.port = std::make_unique<QtSerialPort>(
         n == 0 ? PortMap::single(*r.port) : PortMap::fromOptionOrEnvironment(r.portsDir));
     parts.logWriter = std::make_unique<FileLogWriter>();
     auto unit = std::make_unique<Mdcomm>(std::move(parts));
     unit->MSComm1.setCommPort(n == 0 ? 1 : n);
-    return unit;
+    return {std::move(unit), pumpView};
 }
 
 void openPort(SerialPort& port, const AtRequest& r) {
@@ -194,24 +72,24 @@ void openPort(SerialPort& port, const AtRequest& r) {
     }
 }
 
-Outcome classified(const Mdcomm& unit, QString reply) {
+AtEnding classified(const Mdcomm& unit, const AtRequest& r, QString reply) {
     const int code = unit.ATResultinstr(reply);
-    return {std::move(reply), code};
+    return {r.op, std::move(reply), code, r.expect, r.breakSeconds != 0};
 }
 
-Outcome runOperation(Mdcomm& unit, const AtRequest& r) {
+AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
     unit.ATBreak = r.breakSeconds;
     unit.ATCretNotEvent = r.noEvents ? 1 : 0;
     const QString command = r.command.value_or(QString());
     switch (r.op) {
-    case Op::SendModem: return classified(unit, unit.SendModem(command, r.waitMs, r.expect));
-    case Op::SendModemNotCr:
-        return classified(unit, unit.SendModemNotCR(command, r.waitMs, r.expect));
-    case Op::ReBack: return classified(unit, unit.SendModemReBack(command, r.waitMs));
-    case Op::AtcRet: return classified(unit, unit.ATCret(command));
-    case Op::AtcInterRet: return classified(unit, unit.ATCinterRet(command));
-    case Op::AtTrue: return {std::nullopt, unit.ATTrue(command)};
-    case Op::BufClr: return classified(unit, unit.ComportBufClr());
+    case AtOp::SendModem: return classified(unit, r, unit.SendModem(command, r.waitMs, r.expect));
+    case AtOp::SendModemNotCr:
+        return classified(unit, r, unit.SendModemNotCR(command, r.waitMs, r.expect));
+    case AtOp::ReBack: return classified(unit, r, unit.SendModemReBack(command, r.waitMs));
+    case AtOp::AtcRet: return classified(unit, r, unit.ATCret(command));
+    case AtOp::AtcInterRet: return classified(unit, r, unit.ATCinterRet(command));
+    case AtOp::AtTrue: return {r.op, std::nullopt, unit.ATTrue(command), {}, false};
+    case AtOp::BufClr: return classified(unit, r, unit.ComportBufClr());
     }
     return {};
 }
@@ -231,7 +109,7 @@ QString jsonString(const QString& text) {
     return out + u'"';
 }
 
-QString render(const Outcome& outcome, bool json) {
+QString render(const AtEnding& outcome, bool json) {
     const QString code = QString::number(outcome.code);
     if (json) {
         const QString reply = outcome.reply ? jsonString(*outcome.reply) : QStringLiteral("null");
@@ -244,16 +122,23 @@ QString render(const Outcome& outcome, bool json) {
 }
 
 int execute(const AtRequest& r) {
-    const std::unique_ptr<Mdcomm> unit = makeUnit(r);
-    PortRelease release{unit->MSComm1};
+    const Unit unit = makeUnit(r);
+    Mdcomm& mdcomm = *unit.mdcomm;
+    PortRelease release{mdcomm.MSComm1};
     try {
         if (r.log) {
-            unit->LogswOn();
-            print(stderr, QStringLiteral("log: ") + escapeControls(unit->Logfilename) + u'\n');
+            mdcomm.LogswOn();
+            print(stderr, QStringLiteral("log: ") + escapeControls(mdcomm.Logfilename) + u'\n');
         }
-        openPort(unit->MSComm1, r);
-        print(stdout, render(runOperation(*unit, r), r.json));
-        return kExitOk;
+        openPort(mdcomm.MSComm1, r);
+        if (r.timeout) unit.pump->arm(*r.timeout);
+        const AtEnding ending = runOperation(mdcomm, r);
+        print(stdout, render(ending, r.json));
+        return exitStatusOf(atVerdict(ending));
+    } catch (const DeadlinePassed&) {
+        print(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
+                          .arg(r.timeout->count()));
+        return exitStatusOf(AtVerdict::NoAnswer);
     } catch (const ModemError& error) {
         print(stderr, QStringLiteral("qel-v at: error ") + QString::number(error.number()) +
                           QStringLiteral(": ") + escapeControls(error.message()) + u'\n');
@@ -268,8 +153,8 @@ int execute(const AtRequest& r) {
 int runAtCommand(const QStringList& argsAfterAt) {
     AtRequest request;
     try {
-        request = parseRequest(argsAfterAt);
-    } catch (const UsageError& error) {
+        request = parseAtRequest(argsAfterAt);
+    } catch (const AtUsageError& error) {
         print(stderr, QStringLiteral("qel-v at: ") + escapeControls(error.message) +
                           QStringLiteral("\nTry 'qel-v at --help'.\n"));
         return kExitUsage;
@@ -308,7 +193,10 @@ QString atHelpText() {
         "                                      3 s; code 1 ERROR, 0 OK, -1 neither (no reply)\n"
         "                     bufclr           send nothing; wait until the device falls silent\n"
         "                                      (3 s at most) and take what it sent; no COMMAND\n"
-        "  --wait MS        time limit of sendmodem, sendmodem-notcr and reback (default 2000)\n"
+        "  --wait MS        time limit of sendmodem, sendmodem-notcr and reback, 0 or more\n"
+        "                   (default 2000)\n"
+        "  --timeout MS     atcret, atcinterret: give up after MS milliseconds without a\n"
+        "                   final result code (default: wait for as long as it takes)\n"
         "  --expect TEXT    the reply that ends sendmodem and sendmodem-notcr (default OK)\n"
         "  --break SECONDS  atcret, atcinterret: wait this long instead and return only what\n"
         "                   arrived meanwhile; outside -32..32 it fails with overflow (error 6)\n"
@@ -323,8 +211,18 @@ QString atHelpText() {
         "Ctrl-C or SIGTERM ends an operation that does not end on its own; the port is\n"
         "released.\n"
         "\n"
-        "Exit status: 0 done, 1 the port did not open or the operation failed (the error's\n"
-        "number and message go to stderr), 2 bad command line, 128+N ended by signal N.\n");
+        "Exit status:\n"
+        "  0    success: sendmodem and sendmodem-notcr got EXPECT; reback, atcret and\n"
+        "       atcinterret ended on OK or a CONNECT result; attrue got OK; bufclr always\n"
+        "  3    the device answered with an ERROR-class result (ERROR, NO CARRIER, BUSY,\n"
+        "       NO ANSWER, NO DIALTONE, RING, DELAYED, LINE OFF)\n"
+        "  4    no answer: nothing that ends the operation arrived within --wait, --timeout\n"
+        "       or attrue's 3 s (or, with --break, nothing arrived at all)\n"
+        "  1    the port did not open or the exchange failed (the error's number and\n"
+        "       message go to stderr)\n"
+        "  2    bad command line\n"
+        "  128+N  ended by signal N\n"
+        "The reply is printed in every case but a failure and a --timeout that ran out.\n");
 }
 
 }  // namespace qelv

@@ -174,7 +174,12 @@ void QtSerialPort::takeArrivedInput() {
 void QtSerialPort::failIfGone(const QString& what) {
     // A device that vanished (a pseudo-terminal's other side closed, a USB adapter pulled)
     // shows up as a read or resource error; waiting without data is a mere timeout.
-    if (m_gone || meansGone(m_port.error())) failIo(what);
+    if (m_gone || meansGone(m_port.error())) {
+        // Qt's own text for a vanished device is whatever the last ioctl said ("Inappropriate
+        // ioctl for device"), which tells the user nothing.
+        m_port.clearError();
+        throw ModemError(errc::kPortIoFailed, QStringLiteral("%1: the device went away").arg(what));
+    }
     m_port.clearError();
 }
 

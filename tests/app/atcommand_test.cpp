@@ -100,7 +100,7 @@ TEST_F(AtCommandLine, AtcretSendsCrAloneAndWaitsForTheFinalCode) {
     pty.send("\r\nCONNECT 9600\r\nNO CA");
     pty.send("RRIER\r\n");
     const Ran r = finish();
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();  // the call ended on NO CARRIER
     EXPECT_EQ(r.out, "reply: \\r\\nCONNECT 9600\\r\\nNO CARRIER\\r\\n\ncode: 3\n");
     EXPECT_EQ(pty.received(0ms), "");  // no LF after the CR
 }
@@ -128,10 +128,46 @@ TEST_F(AtCommandLine, AtTrueJsonHasNoReplyAndItsOwnResult) {
     const Ran r = exchange(at({pty.slavePath(), QStringLiteral("--op"), QStringLiteral("attrue"),
                                QStringLiteral("--json"), QStringLiteral("AT+X")}),
                            "\r", "\r\nERROR\r\n");
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.exitCode, 3) << r.err.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_TRUE(json.value("reply").isNull()) << r.out.toStdString();
     EXPECT_EQ(json.value("code").toInt(-99), 1);
+}
+
+// --- Exit statuses for scripts ------------------------------------------------------------
+
+TEST_F(AtCommandLine, ExitStatusTellsSuccessRefusalAndSilenceApart) {
+    Ran r = exchange(at({pty.slavePath(), QStringLiteral("AT")}), "\n", "\r\nOK\r\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = exchange(at({pty.slavePath(), QStringLiteral("AT+BAD")}), "\n", "\r\nERROR\r\n");
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_EQ(r.out, "reply: \\r\\nERROR\\r\\n\ncode: 4\n");
+    r = run(at({QStringLiteral("--wait"), QStringLiteral("100"), pty.slavePath(), QStringLiteral("AT")}));
+    EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
+    EXPECT_EQ(r.out, "reply: \ncode: -1\n");
+    pty.received(0ms);
+}
+
+TEST_F(AtCommandLine, TimeoutEndsAnAtcretThatNeverEnds) {
+    for (const char* pumping : {"--no-events", "--json"}) {
+        const Ran r = run(at({QStringLiteral("--op"), QStringLiteral("atcret"), QStringLiteral("--timeout"),
+                              QStringLiteral("300"), QLatin1String(pumping), pty.slavePath(),
+                              QStringLiteral("AT")}));
+        EXPECT_EQ(r.exitCode, 4) << pumping << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("300 ms"))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    EXPECT_EQ(pty.received(0ms), "AT\rAT\r");
+}
+
+TEST_F(AtCommandLine, AVanishingDeviceIsSaidToHaveGone) {
+    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(), QStringLiteral("AT")}));
+    EXPECT_EQ(receiveUntil("\r"), "AT\r");
+    pty.vanish();
+    const Ran r = finish();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("went away"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("ioctl"))) << r.err.toStdString();
 }
 
 // --- Failures ----------------------------------------------------------------------------
@@ -164,6 +200,9 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         at({pty.slavePath()}),
         at({QStringLiteral("--op"), QStringLiteral("dial"), pty.slavePath(), QStringLiteral("AT")}),
         at({QStringLiteral("--wait"), QStringLiteral("soon"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--wait"), QStringLiteral("-1"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--timeout"), QStringLiteral("100"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--op=atcret"), QStringLiteral("--timeout=0"), pty.slavePath(), QStringLiteral("AT")}),
         at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(), QStringLiteral("AT")}),
         at({QStringLiteral("COM17"), QStringLiteral("AT")}),
         at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(), QStringLiteral("AT")}),
@@ -182,7 +221,7 @@ TEST_F(AtCommandLine, HelpDocumentsEveryOperation) {
     const Ran r = run(at({QStringLiteral("--help")}));
     EXPECT_EQ(r.exitCode, 0);
     for (const char* word : {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue",
-                             "bufclr", "--wait", "--expect", "--break", "--no-events", "--log", "--json"})
+                             "bufclr", "--wait", "--timeout", "--expect", "--break", "--no-events", "--log", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word;
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "atverdict.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+namespace qelv {
+
+// One `qel-v at` command line, understood.
+struct AtRequest {
+    QString portsDir;
+    std::optional<QString> port;  // COMn or a device path
+    std::optional<QString> command;
+    QString settings = QStringLiteral("9600,N,8,1");
+    AtOp op = AtOp::SendModem;
+    std::int32_t waitMs = 2000;
+    QString expect = QStringLiteral("OK");
+    std::int16_t breakSeconds = 0;
+    // atcret and atcinterret only; the unit's own collection has no time limit.
+    std::optional<std::chrono::milliseconds> timeout;
+    bool noEvents = false;
+    bool log = false;
+    bool json = false;
+    bool help = false;
+};
+
+// A command line that cannot be run; the message is for the user.
+struct AtUsageError {
+    QString message;
+};
+
+// Parses the arguments after "at". Throws AtUsageError for anything not understood, a
+// missing PORT or COMMAND, a value out of range, or an option the operation does not take.
+AtRequest parseAtRequest(const QStringList& args);
+
+// 1 to 16 for COMn, 0 for a device path. Throws AtUsageError for anything else.
+std::int16_t atPortNumber(const QString& port);
+
+}  // namespace qelv
