@@ -1,13 +1,19 @@
 #include "readlog.h"
 
 #include "logreader.h"
-#include "modemerror.h"
 #include "options.h"
 #include "terminalescape.h"
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qelv {
 
@@ -24,6 +30,35 @@ void printFailure(const QString& path, const QString& why) {
                       escapeControls(why) + u'\n');
 }
 
+// The whole file, or the reason it is not read. Only a regular file is read: a device such as
+// /dev/zero or a pipe would be read without end.
+std::optional<QByteArray> readRegularFile(const QString& path, QString& why) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        why = QStringLiteral("not a regular file, so not a modem log");
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        why = file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 int runReadLog(const QStringList& argsAfterOption) {
@@ -33,23 +68,20 @@ int runReadLog(const QStringList& argsAfterOption) {
         return kExitUsage;
     }
     const QString& path = argsAfterOption.first();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printFailure(path, file.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes = readRegularFile(path, why);
+    if (!bytes) {
+        printFailure(path, why);
         return kExitFailure;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printFailure(path, file.errorString());
-        return kExitFailure;
-    }
-    try {
-        print(stdout, formatLog(parseLog(bytes), escapeForTerminal));
-    } catch (const ModemError& error) {
-        printFailure(path, error.message());
-        return kExitFailure;
-    }
-    return kExitOk;
+    // What survived is worth more than nothing: print it, then say where the damage starts.
+    const ParsedLog parsed = parseLogIntact(*bytes);
+    print(stdout, formatLog(parsed.records, escapeForTerminal));
+    if (!parsed.damage) return kExitOk;
+    printFailure(path, QStringLiteral("%1 (%2 intact records before it)")
+                           .arg(parsed.damage->message())
+                           .arg(parsed.records.size()));
+    return kExitFailure;
 }
 
 }  // namespace qelv

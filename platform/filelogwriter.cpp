@@ -1,5 +1,6 @@
 #include "filelogwriter.h"
 
+#include "logreader.h"
 #include "modemerror.h"
 
 #include <QByteArray>
@@ -75,6 +76,53 @@ void syncFolderOf(const QString& fileName)
         throwIoError(QStringLiteral("syncing folder"), folder, error);
 }
 
+[[noreturn]] void refuse(const QString& path, const QString& why)
+{
+    throw ModemError(errc::kLogWriteFailed, QStringLiteral("log: refusing '%1': %2").arg(path, why));
+}
+
+QByteArray readStart(int fd, const QString& path)
+{
+    QByteArray start(static_cast<qsizetype>(logformat::kPrefixBytes + logformat::kHeaderPayloadBytes), '\0');
+    const ssize_t got = ::pread(fd, start.data(), static_cast<std::size_t>(start.size()), 0);
+    if (got < 0)
+        throwIoError(QStringLiteral("reading"), path, errno);
+    start.truncate(got);
+    return start;
+}
+
+// The log file, opened to append a session. Whoever can plant a link or a device where the
+// log goes must not get our replies written through it, nor a stranger's file extended: the
+// file is never reached through a symbolic link, must be a regular file, and when it holds
+// anything at all it must start as a log does. It stays readable by its owner only.
+int openLogForAppend(const QString& fileName)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                          kFileMode);
+    if (fd < 0 && errno == ELOOP)
+        refuse(fileName, QStringLiteral("it is a symbolic link"));
+    if (fd < 0)
+        throwIoError(QStringLiteral("opening"), fileName, errno);
+    try {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0)
+            throwIoError(QStringLiteral("opening"), fileName, errno);
+        if (!S_ISREG(info.st_mode))
+            refuse(fileName, QStringLiteral("not a regular file"));
+        if (info.st_size > 0 && !startsAsLog(readStart(fd, fileName)))
+            refuse(fileName, QStringLiteral("it does not start as a modem log"));
+        if ((info.st_mode & 07777) != kFileMode && ::fchmod(fd, kFileMode) != 0)
+            throwIoError(QStringLiteral("restricting"), fileName, errno);
+        // Appends are plain blocking writes again.
+        ::fcntl(fd, F_SETFL, O_APPEND);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    return fd;
+}
+
 }  // namespace
 
 FileLogWriter::FileLogWriter() = default;
@@ -109,11 +157,7 @@ QString FileLogWriter::cPath()
 void FileLogWriter::CipherFileHeadWrite(const QString& fileName, const LogHeader& header)
 {
     closeCurrent();
-    const int fd = ::open(QFile::encodeName(fileName).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kFileMode);
-    if (fd < 0)
-        throwIoError(QStringLiteral("opening"), fileName, errno);
-    m_fd = fd;
+    m_fd = openLogForAppend(fileName);
     m_fileName = fileName;
     try {
         syncFolderOf(fileName);

@@ -17,8 +17,7 @@ constexpr std::uint8_t kTrailerSecond = 0;
 
 [[noreturn]] void throwCorrupt(qsizetype offset, const QString& what)
 {
-    throw ModemError(errc::kLogCorrupt,
-                     QStringLiteral("log: corrupt record at offset %1: %2").arg(offset).arg(what));
+    throw LogDamage{offset, what};
 }
 
 void checkLength(char kind, std::uint32_t length, qsizetype offset)
@@ -68,11 +67,8 @@ QString formatHeader(const LogHeader& h)
     return line;
 }
 
-}  // namespace
-
-std::vector<LogRecord> parseLog(QByteArrayView bytes)
+void parseInto(QByteArrayView bytes, std::vector<LogRecord>& records)
 {
-    std::vector<LogRecord> records;
     const auto prefix = static_cast<qsizetype>(logformat::kPrefixBytes);
     qsizetype offset = 0;
     while (offset < bytes.size()) {
@@ -91,7 +87,38 @@ std::vector<LogRecord> parseLog(QByteArrayView bytes)
         records.push_back(decodeRecord(kind, bytes.sliced(offset + prefix, length)));
         offset += prefix + qsizetype(length);
     }
-    return records;
+}
+
+}  // namespace
+
+QString LogDamage::message() const
+{
+    return QStringLiteral("log: corrupt record at offset %1: %2").arg(offset).arg(what);
+}
+
+ParsedLog parseLogIntact(QByteArrayView bytes)
+{
+    ParsedLog parsed;
+    try {
+        parseInto(bytes, parsed.records);
+    } catch (const LogDamage& damage) {
+        parsed.damage = damage;
+    }
+    return parsed;
+}
+
+bool startsAsLog(QByteArrayView start)
+{
+    const auto whole = static_cast<qsizetype>(logformat::kPrefixBytes + logformat::kHeaderPayloadBytes);
+    if (start.size() < whole || start[0] != logformat::kHeaderKind) return false;
+    return qFromLittleEndian<std::uint32_t>(start.data() + 1) == logformat::kHeaderPayloadBytes;
+}
+
+std::vector<LogRecord> parseLog(QByteArrayView bytes)
+{
+    ParsedLog parsed = parseLogIntact(bytes);
+    if (parsed.damage) throw ModemError(errc::kLogCorrupt, parsed.damage->message());
+    return std::move(parsed.records);
 }
 
 QString formatLog(const std::vector<LogRecord>& records,

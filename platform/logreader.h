@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qelv {
@@ -16,6 +17,27 @@ struct LogRecord {
     LogHeader header{};  // Header records only
     QString text;        // Reply records only
 };
+
+// Where a log file stops being readable: the byte offset of the first damaged record and what
+// is wrong with it.
+struct LogDamage {
+    qsizetype offset = 0;
+    QString what;
+    QString message() const;  // "log: corrupt record at offset N: what"
+};
+
+struct ParsedLog {
+    std::vector<LogRecord> records;  // every intact record before the damage
+    std::optional<LogDamage> damage;
+};
+
+// Reads as many records as are intact, for a reader who wants what survived a crash or a
+// cut-off copy. Never throws and never reads outside `bytes`.
+ParsedLog parseLogIntact(QByteArrayView bytes);
+
+// Whether `start` (the first bytes of a file, at least the prefix and a header's payload
+// when the file is that long) begins as a modem log does: with a whole session header.
+bool startsAsLog(QByteArrayView start);
 
 // Splits a whole log file into its records. Throws ModemError (errc::kLogCorrupt) naming the
 // byte offset of the first record that is truncated, of unknown kind, of impossible length,

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 
 using namespace qelv::test;
@@ -81,7 +83,9 @@ protected:
     QProcess program;
 };
 
-QStringList at(std::initializer_list<QString> rest) { return QStringList{QStringLiteral("at")} + QStringList(rest); }
+QStringList at(std::initializer_list<QString> rest) {
+    return QStringList{QStringLiteral("at")} + QStringList(rest);
+}
 
 // --- The line and the printed reply ------------------------------------------------------
 
@@ -95,7 +99,8 @@ TEST_F(AtCommandLine, SendModemSendsCrLfAndPrintsTheEscapedReplyAndItsCode) {
 }
 
 TEST_F(AtCommandLine, AtcretSendsCrAloneAndWaitsForTheFinalCode) {
-    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(), QStringLiteral("ATD5")}));
+    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(),
+              QStringLiteral("ATD5")}));
     EXPECT_EQ(receiveUntil("\r"), "ATD5\r");
     pty.send("\r\nCONNECT 9600\r\nNO CA");
     pty.send("RRIER\r\n");
@@ -106,15 +111,17 @@ TEST_F(AtCommandLine, AtcretSendsCrAloneAndWaitsForTheFinalCode) {
 }
 
 TEST_F(AtCommandLine, AtcinterRetPrintsTheInformationText) {
-    const Ran r = exchange(at({pty.slavePath(), QStringLiteral("--op=atcinterret"), QStringLiteral("ATI3")}),
-                           "\r", "\r\nV1.2\r\n\r\nOK\r\n");
+    const Ran r =
+        exchange(at({pty.slavePath(), QStringLiteral("--op=atcinterret"), QStringLiteral("ATI3")}),
+                 "\r", "\r\nV1.2\r\n\r\nOK\r\n");
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "reply: V1.2\ncode: -1\n");
 }
 
 TEST_F(AtCommandLine, JsonOutputParsesAndHoldsTheReplyExactly) {
     const QByteArray reply("\r\n\"q\" \\ \x01\xe9\r\nOK\r\n");
-    const Ran r = exchange(at({QStringLiteral("--json"), pty.slavePath(), QStringLiteral("AT")}), "\n", reply);
+    const Ran r = exchange(at({QStringLiteral("--json"), pty.slavePath(), QStringLiteral("AT")}),
+                           "\n", reply);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     for (const QChar c : r.out) EXPECT_LT(c.unicode(), 0x7F) << "raw device byte on stdout";
     QJsonParseError error;
@@ -142,7 +149,8 @@ TEST_F(AtCommandLine, ExitStatusTellsSuccessRefusalAndSilenceApart) {
     r = exchange(at({pty.slavePath(), QStringLiteral("AT+BAD")}), "\n", "\r\nERROR\r\n");
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_EQ(r.out, "reply: \\r\\nERROR\\r\\n\ncode: 4\n");
-    r = run(at({QStringLiteral("--wait"), QStringLiteral("100"), pty.slavePath(), QStringLiteral("AT")}));
+    r = run(at(
+        {QStringLiteral("--wait"), QStringLiteral("100"), pty.slavePath(), QStringLiteral("AT")}));
     EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
     EXPECT_EQ(r.out, "reply: \ncode: -1\n");
     pty.received(0ms);
@@ -150,9 +158,9 @@ TEST_F(AtCommandLine, ExitStatusTellsSuccessRefusalAndSilenceApart) {
 
 TEST_F(AtCommandLine, TimeoutEndsAnAtcretThatNeverEnds) {
     for (const char* pumping : {"--no-events", "--json"}) {
-        const Ran r = run(at({QStringLiteral("--op"), QStringLiteral("atcret"), QStringLiteral("--timeout"),
-                              QStringLiteral("300"), QLatin1String(pumping), pty.slavePath(),
-                              QStringLiteral("AT")}));
+        const Ran r = run(at({QStringLiteral("--op"), QStringLiteral("atcret"),
+                              QStringLiteral("--timeout"), QStringLiteral("300"),
+                              QLatin1String(pumping), pty.slavePath(), QStringLiteral("AT")}));
         EXPECT_EQ(r.exitCode, 4) << pumping << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QStringLiteral("300 ms"))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
@@ -161,7 +169,8 @@ TEST_F(AtCommandLine, TimeoutEndsAnAtcretThatNeverEnds) {
 }
 
 TEST_F(AtCommandLine, AVanishingDeviceIsSaidToHaveGone) {
-    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(), QStringLiteral("AT")}));
+    start(at(
+        {QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(), QStringLiteral("AT")}));
     EXPECT_EQ(receiveUntil("\r"), "AT\r");
     pty.vanish();
     const Ran r = finish();
@@ -179,7 +188,8 @@ TEST_F(AtCommandLine, MissingPortFailsWithAMessage) {
     EXPECT_TRUE(r.err.contains(absent)) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
 
-    r = run(at({QStringLiteral("--ports"), state.path(), QStringLiteral("COM4"), QStringLiteral("AT")}));
+    r = run(at(
+        {QStringLiteral("--ports"), state.path(), QStringLiteral("COM4"), QStringLiteral("AT")}));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("COM4"))) << r.err.toStdString();
 }
@@ -199,13 +209,18 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         at({}),
         at({pty.slavePath()}),
         at({QStringLiteral("--op"), QStringLiteral("dial"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--wait"), QStringLiteral("soon"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--wait"), QStringLiteral("soon"), pty.slavePath(),
+            QStringLiteral("AT")}),
         at({QStringLiteral("--wait"), QStringLiteral("-1"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--timeout"), QStringLiteral("100"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--op=atcret"), QStringLiteral("--timeout=0"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--timeout"), QStringLiteral("100"), pty.slavePath(),
+            QStringLiteral("AT")}),
+        at({QStringLiteral("--op=atcret"), QStringLiteral("--timeout=0"), pty.slavePath(),
+            QStringLiteral("AT")}),
+        at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(),
+            QStringLiteral("AT")}),
         at({QStringLiteral("COM17"), QStringLiteral("AT")}),
-        at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(),
+            QStringLiteral("AT")}),
         at({pty.slavePath(), QStringLiteral("AT"), QStringLiteral("extra")}),
         {QStringLiteral("--read-log")},
     };
@@ -220,16 +235,17 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
 TEST_F(AtCommandLine, HelpDocumentsEveryOperation) {
     const Ran r = run(at({QStringLiteral("--help")}));
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* word : {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue",
-                             "bufclr", "--wait", "--timeout", "--expect", "--break", "--no-events", "--log", "--json"})
+    for (const char* word :
+         {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue", "bufclr",
+          "--wait", "--timeout", "--expect", "--break", "--no-events", "--log", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word;
 }
 
 // --- Ending and logging ------------------------------------------------------------------
 
 TEST_F(AtCommandLine, TerminationEndsAnEndlessCollectionAndReleasesThePort) {
-    start(at({pty.slavePath(), QStringLiteral("--op"), QStringLiteral("atcret"), QStringLiteral("--no-events"),
-              QStringLiteral("AT")}));
+    start(at({pty.slavePath(), QStringLiteral("--op"), QStringLiteral("atcret"),
+              QStringLiteral("--no-events"), QStringLiteral("AT")}));
     EXPECT_EQ(receiveUntil("\r"), "AT\r");
     pty.send("\r\nstill thinking\r\n");
     program.terminate();
@@ -242,8 +258,8 @@ TEST_F(AtCommandLine, TerminationEndsAnEndlessCollectionAndReleasesThePort) {
 }
 
 TEST_F(AtCommandLine, LoggedReplyReadsBackRecordForRecord) {
-    const Ran r = exchange(at({QStringLiteral("--log"), pty.slavePath(), QStringLiteral("ATI")}), "\n",
-                           "\r\nX\x7f\r\nOK\r\n");
+    const Ran r = exchange(at({QStringLiteral("--log"), pty.slavePath(), QStringLiteral("ATI")}),
+                           "\n", "\r\nX\x7f\r\nOK\r\n");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString logFile = QDir(state.path()).filePath(QStringLiteral("qel-v/MDCOM.LOG"));
     EXPECT_TRUE(r.err.contains(logFile)) << r.err.toStdString();
@@ -264,12 +280,42 @@ TEST_F(AtCommandLine, ReadingAMissingOrCorruptLogFails) {
 
     QFile corrupt(state.filePath(QStringLiteral("corrupt.log")));
     ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-    corrupt.write("R\x02\x00\x00\x00" "A\x00", 7);  // a reply before any header
+    corrupt.write(
+        "R\x02\x00\x00\x00"
+        "A\x00",
+        7);  // a reply before any header
     corrupt.close();
     r = run({QStringLiteral("--read-log"), corrupt.fileName()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(QStringLiteral("corrupt"))) << r.err.toStdString();
+}
+
+TEST_F(AtCommandLine, ReadingADamagedLogPrintsWhatSurvivedAndWhereItBroke) {
+    QFile log(state.filePath(QStringLiteral("cut.log")));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write("H\x08\x00\x00\x00\x1a\x0c\x07\x04\x01\x31\xff\x00", 13);
+    log.write(
+        "R\x02\x00\x00\x00"
+        "A\x00",
+        7);
+    log.write("R\x04\x00\x00", 4);  // cut off in the middle of a record
+    log.close();
+    const Ran r = run({QStringLiteral("--read-log"), log.fileName()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "session 2026-12-07 04:01:49\nreply 1: A\n");
+    EXPECT_TRUE(r.err.contains(QStringLiteral("offset 20"))) << r.err.toStdString();
+}
+
+TEST_F(AtCommandLine, ReadingADeviceOrAPipeIsRefused) {
+    const QString fifo = state.filePath(QStringLiteral("pipe.log"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {QStringLiteral("/dev/zero"), fifo, state.path()}) {
+        const Ran r = run({QStringLiteral("--read-log"), path});
+        EXPECT_EQ(r.exitCode, 1) << path.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(QStringLiteral("not a regular file"))) << r.err.toStdString();
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -160,6 +161,55 @@ TEST_F(FileLogWriterTest, NewFileIsReadableByItsOwnerOnly)
     FileLogWriter writer(m_dir.path());
     writer.CipherFileHeadWrite(path("e.log"), kHeader);
     EXPECT_EQ(modeOf(path("e.log")), 0600);
+}
+
+// Whatever stands where the log goes, a session is appended only to a log of our own, and
+// the file it goes to is nobody else's to read.
+TEST_F(FileLogWriterTest, RefusesALinkADeviceAFifoAndAForeignFile)
+{
+    QFile foreign(path("notes.txt"));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("my notes\n");
+    foreign.close();
+    ASSERT_TRUE(QFile::link(path("notes.txt"), path("link.log")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), path("null.log")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.log")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path("absent-target"), path("dangling.log")));
+
+    FileLogWriter writer(m_dir.path());
+    for (const char* name : {"link.log", "null.log", "fifo.log", "notes.txt", "dangling.log"}) {
+        try {
+            writer.CipherFileHeadWrite(path(QString::fromLatin1(name)), kHeader);
+            ADD_FAILURE() << name << " was written";
+        } catch (const ModemError& error) {
+            EXPECT_EQ(error.number(), errc::kLogWriteFailed) << name;
+            EXPECT_TRUE(error.message().contains(QLatin1String(name))) << error.what();
+        }
+        EXPECT_THROW(writer.CipherWrite(QStringLiteral("OK")), ModemError) << name;
+    }
+    EXPECT_EQ(readAll(path("notes.txt")), "my notes\n");
+    EXPECT_FALSE(QFileInfo::exists(path("absent-target")));
+}
+
+TEST_F(FileLogWriterTest, AnExistingLogIsAppendedToAndMadePrivate)
+{
+    {
+        FileLogWriter first(m_dir.path());
+        first.CipherFileHeadWrite(path("m.log"), kHeader);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(path("m.log")).constData(), 0644), 0);
+    QFile empty(path("empty.log"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(path("empty.log")).constData(), 0666), 0);
+
+    FileLogWriter writer(m_dir.path());
+    writer.CipherFileHeadWrite(path("m.log"), kOtherHeader);
+    writer.CipherWrite(QStringLiteral("OK"));
+    EXPECT_EQ(parseLog(readAll(path("m.log"))).size(), 3u);
+    EXPECT_EQ(modeOf(path("m.log")), 0600);
+    writer.CipherFileHeadWrite(path("empty.log"), kHeader);
+    EXPECT_EQ(modeOf(path("empty.log")), 0600);
 }
 
 TEST_F(FileLogWriterTest, ExplicitFolderIsReturnedVerbatim)
@@ -336,6 +386,38 @@ QString showLineEnds(const QString& text)
     shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     shown.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     return shown;
+}
+
+TEST(ParseLogIntact, KeepsEveryRecordBeforeTheDamage)
+{
+    QByteArray log;
+    log.append("H\x08\x00\x00\x00", 5).append(reinterpret_cast<const char*>(kHeader.data()), 8);
+    log.append("R\x02\x00\x00\x00" "A\x00", 7);
+    const qsizetype cut = log.size();
+    log.append("R\x04\x00\x00\x00" "B\x00", 7);  // a reply cut off by a crash
+
+    const ParsedLog parsed = parseLogIntact(log);
+    ASSERT_EQ(parsed.records.size(), 2u);
+    EXPECT_EQ(parsed.records[1].text, QStringLiteral("A"));
+    ASSERT_TRUE(parsed.damage.has_value());
+    EXPECT_EQ(parsed.damage->offset, cut);
+    EXPECT_THROW(parseLog(log), ModemError);
+
+    log.truncate(cut);
+    EXPECT_FALSE(parseLogIntact(log).damage.has_value());
+}
+
+TEST(StartsAsLog, OnlyAWholeSessionHeaderCounts)
+{
+    QByteArray header("H\x08\x00\x00\x00", 5);
+    header.append(reinterpret_cast<const char*>(kHeader.data()), 8);
+    EXPECT_TRUE(startsAsLog(header));
+    EXPECT_TRUE(startsAsLog(header + "R"));
+    EXPECT_FALSE(startsAsLog(header.left(12)));                  // cut short
+    EXPECT_FALSE(startsAsLog(QByteArray("R\x08\x00\x00\x00", 5) + header.mid(5)));
+    EXPECT_FALSE(startsAsLog(QByteArray("H\x09\x00\x00\x00", 5) + header.mid(5)));
+    EXPECT_FALSE(startsAsLog("#!/bin/sh\necho hello\n"));
+    EXPECT_FALSE(startsAsLog(""));
 }
 
 TEST(FormatLog, RendersSessionsAndNumberedReplies)
