@@ -15,11 +15,16 @@ QSize GridDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelInd
     QSize hint = QStyledItemDelegate::sizeHint(option, index);
     const qsizetype lines = index.data(Qt::DisplayRole).toString().count(QLatin1Char('\n')) + 1;
     if (lines <= kMaxLines) return hint;
-    // A long modem reply would otherwise make one row taller than the whole grid.
-    const int lineSpacing = option.fontMetrics.lineSpacing();
-    const int surplus = static_cast<int>(lines - kMaxLines) * lineSpacing;
-    hint.setHeight(std::max(lineSpacing, hint.height() - surplus));
+    // A long modem reply would otherwise make one row taller than the whole grid. Measured
+    // from the top rather than by subtracting the surplus lines: a fallback face for Japanese
+    // text lays lines out a pixel or two taller than the font's own spacing, and over
+    // thousands of lines that difference alone is taller than the window.
+    hint.setHeight(std::min(hint.height(), maxHeight(option.fontMetrics)));
     return hint;
+}
+
+int GridDelegate::maxHeight(const QFontMetrics& metrics) {
+    return kMaxLines * metrics.lineSpacing() + 2 * kVerticalMargin;
 }
 
 bool GridDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,

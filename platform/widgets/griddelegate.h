@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QStyledItemDelegate>
 
 namespace qelv {
@@ -11,6 +12,10 @@ class GridDelegate final : public QStyledItemDelegate {
 
 public:
     static constexpr int kMaxLines = 4;
+    static constexpr int kVerticalMargin = 3;
+
+    // The tallest a row may be at these metrics: kMaxLines lines and the cell's margins.
+    static int maxHeight(const QFontMetrics& metrics);
 
     explicit GridDelegate(QObject* parent);
 

@@ -27,6 +27,9 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
     setTextElideMode(Qt::ElideRight);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    capRowHeight();
+    // Tab leaves the grid for the start button; the arrow keys move between cells.
+    setTabKeyNavigation(false);
     // QTableView owns its corner button privately; drawing over it is the only way to give
     // cell (0, 0) the same look as the other header cells.
     m_corner = findChild<QAbstractButton*>();
@@ -67,8 +70,16 @@ void GridView::keyPressEvent(QKeyEvent* event) {
 
 void GridView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        capRowHeight();
         fitFirstColumn();
+    }
+}
+
+void GridView::capRowHeight() {
+    // The delegate's size hint caps a tall cell already; the header's cap holds whatever a
+    // style or another delegate makes of it, so a port name never scrolls out of its row.
+    verticalHeader()->setMaximumSectionSize(GridDelegate::maxHeight(fontMetrics()));
 }
 
 void GridView::fitFirstColumn() {

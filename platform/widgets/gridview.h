@@ -30,6 +30,7 @@ protected:
 
 private:
     void fitFirstColumn();
+    void capRowHeight();
     void paintCorner();
     void showCornerToolTip(const QPoint& globalPos);
 

@@ -11,8 +11,13 @@ WidgetButton::~WidgetButton() {
 }
 
 void WidgetButton::setEnabled(bool enabled) {
+    const bool reenabled = enabled && !m_enabled;
     m_enabled = enabled;
-    if (m_button) m_button->setEnabled(enabled);
+    if (!m_button) return;
+    m_button->setEnabled(enabled);
+    // Disabling the button during a survey passed the focus on to the grid; the keyboard
+    // user's next survey is one key press away again only if it comes back.
+    if (reenabled) m_button->setFocus(Qt::OtherFocusReason);
 }
 
 bool WidgetButton::isEnabled() const {

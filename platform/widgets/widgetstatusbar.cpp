@@ -3,6 +3,7 @@
 #include "celltext.h"
 #include "twips.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -12,6 +13,7 @@ namespace qelv {
 namespace {
 
 constexpr int kProgressWidthTwips = 2400;
+constexpr double kSmallestPointSize = 6.0;
 
 QString oneLine(const QString& text) {
     return displayCellText(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -32,8 +34,25 @@ WidgetStatusBar::WidgetStatusBar(QWidget* parent)
     m_progress->setRange(0, 0);
     m_progress->hide();
     m_bar->addPermanentWidget(m_progress);
-    const int minimum = twipsToPixels(kHeightTwips, m_bar->logicalDpiY());
-    m_bar->setFixedHeight(std::max(minimum, m_bar->sizeHint().height()));
+    fitInto(twipsToPixels(kHeightTwips, m_bar->logicalDpiY()));
+}
+
+void WidgetStatusBar::fitInto(int pixels) {
+    // The form is laid out around a bar of exactly this height, so the bar keeps it and its
+    // parts shrink to fit instead: QStatusBar's own size hint (with its size grip and frame
+    // margins) comes out half as high again and would eat into the grid above it.
+    m_bar->setSizeGripEnabled(false);
+    m_bar->setContentsMargins(0, 0, 0, 0);
+    m_bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    m_bar->setFixedHeight(pixels);
+    m_label->setContentsMargins(0, 0, 0, 0);
+    m_label->setMaximumHeight(pixels);
+    // Japanese faces have a tall line; the text is made as small as it must be to fit whole.
+    QFont font = m_label->font();
+    while (QFontMetrics(font).height() > pixels && font.pointSizeF() > kSmallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    m_label->setFont(font);
+    m_progress->setMaximumHeight(std::max(1, pixels - 2));
 }
 
 WidgetStatusBar::~WidgetStatusBar() {

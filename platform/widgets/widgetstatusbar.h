@@ -35,6 +35,8 @@ public:
     void dockToBottom(int parentWidth, int parentHeight);
 
 private:
+    void fitInto(int pixels);
+
     QPointer<QStatusBar> m_bar;
     QPointer<QLabel> m_label;
     QPointer<QProgressBar> m_progress;

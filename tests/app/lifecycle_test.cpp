@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -127,6 +128,30 @@ TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
     EXPECT_TRUE(at.contains(QString(QChar(0xFE)) + QChar(0xFF)));
     EXPECT_TRUE(at.contains("<b>&amp;</b>"));
     EXPECT_EQ(com1["device"].toString().toStdString(), sim.devicePath(1));
+}
+
+}  // namespace
+
+namespace {
+
+// A DISPLAY left over from an SSH session or a stopped X server: the toolkit would abort.
+TEST(UnreachableDisplay, EndsWithTheNoDisplayMessageAndStatusOne) {
+    int display = 90;
+    while (display < 200 && QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) ++display;
+    QProcess qelv;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+    QTemporaryDir noPorts;
+    env.insert(QStringLiteral("QELV_PORTS"), noPorts.path());
+    qelv.setProcessEnvironment(env);
+    qelv.start(QStringLiteral(QELV_BINARY_PATH), {});
+    ASSERT_TRUE(qelv.waitForFinished(20'000));
+    EXPECT_EQ(qelv.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(qelv.exitCode(), 1);
+    const QString err = QString::fromUtf8(qelv.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("there is no display"))) << err.toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The main form in the real window, under Qt's offscreen platform.
 
 #include "fakes.h"
+#include "griddelegate.h"
+#include "gridview.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "portguard.h"
@@ -14,7 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -74,6 +82,67 @@ TEST_F(WindowForm, ButtonIsDisabledDuringASurveyAndResizesLeaveTheCurrentCell) {
     EXPECT_FALSE(window.statusBar().progressBar()->isVisible());
 }
 
+// A keyboard user starts the next survey from where the last one left the focus, and gets
+// from the grid back to the button with Tab.
+TEST_F(WindowForm, AfterASurveyTheFocusIsOnTheStartButtonAndTabReachesItFromTheGrid) {
+    window.activateWindow();
+    QPushButton* button = window.button().pushButton();
+    form.Command1_Click();
+    EXPECT_EQ(window.focusWidget(), button);
+
+    GridView* grid = window.grid().view();
+    grid->setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(window.focusWidget(), grid);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid, &tab);
+    EXPECT_EQ(window.focusWidget(), button);
+}
+
+struct TallDelegate : QStyledItemDelegate {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize hint = QStyledItemDelegate::sizeHint(option, index);
+        const auto lines = index.data().toString().count(u'\n') + 1;
+        return {hint.width(), static_cast<int>(lines) * option.fontMetrics.lineSpacing()};
+    }
+};
+
+TEST_F(WindowForm, AReplyOfThousandsOfLinesKeepsItsRowAFewLinesHigh) {
+    QString reply;
+    for (int i = 0; i < 2500; ++i) reply += QStringLiteral("line %1\r\n").arg(i);
+    line.port.addDevice(3, [reply](const QString& sent) {
+        if (!sent.startsWith(QLatin1String("ATI")))
+            return std::vector<ScriptedPort::Reply>{{40, "\r\nOK\r\n"}};
+        return std::vector<ScriptedPort::Reply>{{40, reply + QStringLiteral("\r\nOK\r\n")}};
+    });
+    GridView* view = window.grid().view();
+    // Whatever a style, a font with taller fallback lines or another delegate makes of a
+    // cell's height, the row stays capped.
+    TallDelegate tall;
+    view->setItemDelegate(&tall);
+    form.Command1_Click();
+    QCoreApplication::processEvents();
+    EXPECT_LE(view->rowHeight(2), GridDelegate::maxHeight(view->fontMetrics()));
+    EXPECT_LT(view->rowViewportPosition(2) + view->rowHeight(2), view->viewport()->height());
+    EXPECT_TRUE(window.grid().cells().at(3, 3).text.contains(QStringLiteral("line 2499")));
+}
+
+TEST_F(WindowForm, TheStatusBarIsAsHighAsDesignedAndTheGridTakesTheRest) {
+    const float pixel = 1440.0f / window.logicalDpiY();
+    EXPECT_NEAR(window.statusBar().height(), 255.0f, pixel);
+    EXPECT_NEAR(window.grid().height(), 4185.0f, 2 * pixel);
+    window.statusBar().setSimpleText(QStringLiteral("COM16 検査中"));
+    window.statusBar().setProgress(3, 48);
+    QCoreApplication::processEvents();
+    const QRect bar = window.statusBar().bar()->rect();
+    QProgressBar* progress = window.statusBar().progressBar();
+    EXPECT_TRUE(bar.contains(
+        QRect(progress->mapTo(window.statusBar().bar(), QPoint(0, 0)), progress->size())));
+    for (QLabel* label : window.statusBar().bar()->findChildren<QLabel*>()) {
+        EXPECT_LE(label->fontMetrics().height(), bar.height()) << label->text().toStdString();
+        EXPECT_LE(label->height(), bar.height());
+    }
+}
+
 // Closing the window while a wait runs ends the survey on the spot with the port released.
 TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     Pty device;
@@ -85,8 +154,9 @@ TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     Mdcomm unit(clock, pump, port);
     QtMainWindow window;
     bool ended = false;
-    MainForm form(window.widgets(), {pump, [&]() -> Mdcomm& { return unit; }, {},
-                                     [&] { ended = true; }, VersionNumbers{}});
+    MainForm form(
+        window.widgets(),
+        {pump, [&]() -> Mdcomm& { return unit; }, {}, [&] { ended = true; }, VersionNumbers{}});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::closeRequested, [&] {
         std::int16_t cancel = 0;
