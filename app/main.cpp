@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -57,7 +58,7 @@ QStringList argumentsOf(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     using namespace qelv;
     const QStringList args = argumentsOf(argc, argv);
     if (!args.isEmpty() && args.first() == QLatin1String("at")) {
@@ -102,4 +103,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     watchShutdownSignals();
     return runHeadless(options);
+} catch (const std::system_error& error) {
+    // Only the start-up can throw this far: the signal watch could not be set up.
+    print(stderr, QStringLiteral("qel-v: %1\n").arg(QString::fromLocal8Bit(error.what())));
+    return qelv::kExitFailure;
 }

@@ -15,6 +15,9 @@ void QtEventPump::pumpPending() {
 void QtEventPump::waitForEvents(std::chrono::milliseconds timeout) {
     shutdown::throwIfRequested();
     if (timeout.count() <= 0) return;
+    // processEvents has no timeout of its own: WaitForMoreEvents sleeps until some event
+    // comes. The timer is that event when nothing else arrives, so the wait never outlasts
+    // `timeout`; it is precise because the callers' deadlines are in milliseconds.
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);

@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -152,6 +153,31 @@ TEST(UnreachableDisplay, EndsWithTheNoDisplayMessageAndStatusOne) {
     EXPECT_EQ(qelv.exitCode(), 1);
     const QString err = QString::fromUtf8(qelv.readAllStandardError());
     EXPECT_TRUE(err.contains(QStringLiteral("there is no display"))) << err.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Without its wake-up pipe a signal could not end a survey promptly; the program must say so
+// and stop instead of running on deaf.
+TEST(SignalWatch, APipeThatCannotBeMadeEndsTheStartWithAMessage) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's runtime needs descriptors of its own";
+#endif
+    QTemporaryDir noPorts;
+    QProcess qelv;
+    qelv.setChildProcessModifier([] {
+        // Room for the three standard streams, the loader's own needs and little else.
+        const rlimit few{5, 5};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+    });
+    qelv.start(QStringLiteral(QELV_BINARY_PATH), {QStringLiteral("--text"), QStringLiteral("--ports"), noPorts.path()});
+    ASSERT_TRUE(qelv.waitForFinished(20'000));
+    const QString err = QString::fromUtf8(qelv.readAllStandardError());
+    EXPECT_EQ(qelv.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("signal wake-up pipe"))) << err.toStdString();
+    EXPECT_TRUE(qelv.readAllStandardOutput().isEmpty());
 }
 
 }  // namespace
