@@ -1,5 +1,7 @@
 #include "atverdict.h"
 
+#include "resultwords.h"
+
 #include <QStringView>
 
 #include <algorithm>
@@ -9,15 +11,8 @@ namespace qelv {
 
 namespace {
 
-// Result codes that report success: OK, and every CONNECT form with the connection's
-// compression and protocol reports that precede it.
-constexpr std::array<int, 16> kSuccessCodes{0,  1,  5,  10, 11, 12, 13, 14,
-                                            18, 19, 21, 26, 28, 67, 69, 82};
-
-// Results that refuse or end a command but have no numeric code in the result table. A
-// collection without time limit also stops at "NO ANSWER".
-constexpr std::array<QStringView, 3> kUncodedRefusals{u"NO ANSWER", u"NO DIALTONE",
-                                                      u"NO DIAL TONE"};
+using resultwords::kSuccessCodes;
+using resultwords::kUncodedRefusals;
 
 bool isSuccessCode(int code) {
     return std::find(kSuccessCodes.begin(), kSuccessCodes.end(), code) != kSuccessCodes.end();

@@ -3,6 +3,7 @@
 #include "mdcomm.h"
 
 #include "replytext.h"
+#include "resultwords.h"
 #include "shutdown.h"
 #include "stopscanner.h"
 
@@ -20,9 +21,10 @@ const QString kOkCrLf = QStringLiteral("OK\r\n");
 constexpr std::chrono::milliseconds kIdleLook{100};
 
 std::vector<QString> finalResultTexts() {
-    return {QStringLiteral("OK\r\n"),         QStringLiteral("ERROR\r\n"),
-            QStringLiteral("NO CARRIER\r\n"), QStringLiteral("RING\r\n"),
-            QStringLiteral("BUSY\r\n"),       QStringLiteral("NO ANSWER\r\n")};
+    std::vector<QString> texts;
+    for (QStringView word : resultwords::kFinalResults)
+        texts.push_back(word.toString() + QStringLiteral("\r\n"));
+    return texts;
 }
 
 // ATBreak * 1000 in 16-bit arithmetic: anything outside -32..32 overflows.
@@ -30,7 +32,8 @@ std::int16_t fixedWaitMs(std::int16_t seconds) {
     const int product = static_cast<int>(seconds) * 1000;
     if (product < std::numeric_limits<std::int16_t>::min() ||
         product > std::numeric_limits<std::int16_t>::max())
-        throw ModemError(errc::kOverflow, QStringLiteral("overflow: ATBreak %1 × 1000").arg(seconds));
+        throw ModemError(errc::kOverflow,
+                         QStringLiteral("overflow: ATBreak %1 × 1000").arg(seconds));
     return static_cast<std::int16_t>(product);
 }
 
@@ -60,7 +63,9 @@ QString Mdcomm::collectFinal(const QString& atstr) {
     return reply.take();
 }
 
-QString Mdcomm::ATCret(const QString& atstr) { return logged(collectFinal(atstr)); }
+QString Mdcomm::ATCret(const QString& atstr) {
+    return logged(collectFinal(atstr));
+}
 
 QString Mdcomm::ATCinterRet(const QString& atstr) {
     QString text = collectFinal(atstr);

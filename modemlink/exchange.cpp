@@ -3,6 +3,7 @@
 #include "mdcomm.h"
 
 #include "replytext.h"
+#include "resultwords.h"
 #include "stopscanner.h"
 #include "tickspan.h"
 
@@ -12,20 +13,10 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// The result texts that end SendModemReBack, each with CR LF after it; "LINE OFF " with
-// CR LF before it. There is deliberately no "NO ANSWER", and the spaced CONNECT forms stop
-// only at these ten speeds.
 std::vector<QString> reBackStopTexts() {
-    static const char* const kWords[] = {
-        "OK", "CONNECT", "RING", "NO CARRIER", "ERROR", "CONNECT1200", "BUSY", "CONNECT2400",
-        "CONNECT4800", "CONNECT9600", "CONNECT14400", "CONNECT19200", "CONNECT57600",
-        "CONNECT64000", "CONNECT32000", "CONNECT28800", "CONNECT38400", "COMPRESSION:V.42bis",
-        "COMPRESSION:NONE", "PROTOCOL:PIAFS", "CONNECT 2400", "CONNECT 4800", "CONNECT 9600",
-        "CONNECT 19200", "CONNECT 38400", "CONNECT 57600", "CONNECT 64000", "CONNECT 115200",
-        "CONNECT 128000", "CONNECT 230400", "DELAYED"};
     std::vector<QString> texts;
-    for (const char* word : kWords) texts.push_back(QLatin1String(word) + kCrLf);
-    texts.push_back(kCrLf + QStringLiteral("LINE OFF "));
+    for (QStringView word : resultwords::kReBackStops) texts.push_back(word.toString() + kCrLf);
+    texts.push_back(kCrLf + resultwords::kReBackLineOff.toString());
     return texts;
 }
 
