@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formdesign.h"
 #include "formwidgets.h"
 #include "gridcells.h"
 
@@ -28,7 +29,7 @@ public:
     void setHeight(float twips) override { m_height = twips; }
     float width() const override { return m_width; }
     float height() const override { return m_height; }
-    float top() const override { return 960.0f; }
+    float top() const override { return formdesign::kGridTop; }
     void setLoadSettings(bool, bool, int) override {}
     void setHeaderCellStyle(int) override {}
 
@@ -36,8 +37,8 @@ public:
 
 private:
     GridCells m_cells;
-    float m_width = 5295.0f;
-    float m_height = 3855.0f;
+    float m_width = formdesign::kGridWidth;
+    float m_height = formdesign::kGridHeight;
 };
 
 class MemoryStatusBar : public StatusBar {
@@ -46,7 +47,7 @@ public:
     int style() const { return m_style; }
     void setSimpleText(const QString& text) override { m_text = text; }
     QString simpleText() const override { return m_text; }
-    float height() const override { return 255.0f; }
+    float height() const override { return formdesign::kStatusBarHeight; }
     void setProgress(int value, int max) override {
         m_progress = value;
         m_progressMax = max;
@@ -74,7 +75,7 @@ public:
 
 private:
     bool m_enabled = true;
-    QString m_caption = QStringLiteral("検査開始");
+    QString m_caption = formdesign::buttonCaption();
 };
 
 class MemoryWindow final : public FormWindow {
@@ -89,9 +90,9 @@ public:
     }
 
 private:
-    QString m_caption = QStringLiteral("Tobelune   QEL-V ver 1.0");
-    float m_width = 8655.0f;
-    float m_height = 5400.0f;
+    QString m_caption = formdesign::windowCaption();
+    float m_width = formdesign::kInnerWidth;
+    float m_height = formdesign::kInnerHeight;
 };
 
 // All four, ready to hand to the main form.

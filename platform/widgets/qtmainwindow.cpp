@@ -1,5 +1,6 @@
 #include "qtmainwindow.h"
 
+#include "formdesign.h"
 #include "gridview.h"
 #include "twips.h"
 
@@ -19,17 +20,7 @@ namespace qelv {
 
 namespace {
 
-constexpr float kInnerWidthTwips = 8655.0f;
-constexpr float kInnerHeightTwips = 5400.0f;
-constexpr float kButtonLeft = 480.0f;
-constexpr float kButtonTop = 240.0f;
-constexpr float kButtonWidth = 2535.0f;
-constexpr float kButtonHeight = 495.0f;
-constexpr float kGridLeft = 0.0f;
-constexpr float kGridTop = 960.0f;
-constexpr float kGridWidth = 5295.0f;
-constexpr float kGridHeight = 3855.0f;
-constexpr int kGridPointSize = 9;
+using namespace formdesign;
 
 QFont gridFont() {
     QFont font;
@@ -50,11 +41,11 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     : QWidget(parent), m_button(this), m_grid(this), m_statusBar(this) {
     registerWidgetResources();
     setWindowIcon(QIcon(QStringLiteral(":/qel-v/qel-v.png")));
-    setCaption(QStringLiteral("Tobelune   QEL-V ver 1.0"));
+    setCaption(windowCaption());
     placeButton();
     setUpGrid();
-    resize(twipsToPixels(kInnerWidthTwips, logicalDpiX()),
-           twipsToPixels(kInnerHeightTwips, logicalDpiY()));
+    resize(twipsToPixels(kInnerWidth, logicalDpiX()),
+           twipsToPixels(kInnerHeight, logicalDpiY()));
     m_statusBar.dockToBottom(width(), height());
 }
 
@@ -85,7 +76,7 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void QtMainWindow::placeButton() {
-    m_button.setCaption(QStringLiteral("検査開始"));
+    m_button.setCaption(buttonCaption());
     QPushButton* button = m_button.pushButton();
     button->setGeometry(
         twipsToPixels(kButtonLeft, logicalDpiX()), twipsToPixels(kButtonTop, logicalDpiY()),

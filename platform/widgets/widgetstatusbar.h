@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formdesign.h"
 #include "formwidgets.h"
 
 #include <QPointer>
@@ -14,7 +15,7 @@ namespace qelv {
 // The status line: one text across the bar and, at its right end, the survey's progress.
 class WidgetStatusBar final : public StatusBar {
 public:
-    static constexpr float kHeightTwips = 255.0f;
+    static constexpr float kHeightTwips = formdesign::kStatusBarHeight;
 
     explicit WidgetStatusBar(QWidget* parent);
     ~WidgetStatusBar() override;
