@@ -13,7 +13,7 @@
 
 namespace qelv {
 
-class StopScanner;
+class PendingExchange;
 
 // What the unit runs on. The owning form is what the global instance uses; tests hand in
 // their own clock, pump and port by reference.
@@ -102,8 +102,7 @@ public:
     static constexpr qsizetype kReplyCap = 1 << 20;
 
 private:
-    QString exchange(const QString& sent, std::int32_t wait, StopScanner& stop,
-                     bool reBackRules);
+    QString exchange(PendingExchange pending);
     QString collectFinal(const QString& atstr);
     void sleepFor(std::chrono::milliseconds budget, bool pumping);
     QString logged(QString text);

@@ -1,0 +1,57 @@
+#include "pendingexchange.h"
+
+#include "mdcomm.h"
+#include "resultwords.h"
+
+namespace qelv {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+std::vector<QString> reBackStopTexts() {
+    std::vector<QString> texts;
+    for (QStringView word : resultwords::kReBackStops) texts.push_back(word.toString() + kCrLf);
+    texts.push_back(kCrLf + resultwords::kReBackLineOff.toString());
+    return texts;
+}
+
+}  // namespace
+
+PendingExchange::PendingExchange(std::vector<QString> stops, std::int32_t wait, std::int32_t sentAt,
+                                 bool reBackRules)
+    : m_stop(std::move(stops)),
+      m_noCarrier({QStringLiteral("NO CARRIER")}),
+      m_reply(Mdcomm::kReplyCap),
+      m_span(sentAt),
+      m_wait(wait),
+      m_reBackRules(reBackRules) {}
+
+PendingExchange PendingExchange::untilText(const QString& retresult, std::int32_t wait,
+                                           std::int32_t sentAt) {
+    return PendingExchange({retresult + kCrLf}, wait, sentAt, false);
+}
+
+PendingExchange PendingExchange::untilResult(std::int32_t wait, std::int32_t sentAt) {
+    return PendingExchange(reBackStopTexts(), wait, sentAt, true);
+}
+
+bool PendingExchange::feed(QStringView piece) {
+    m_reply.append(piece);
+    bool stop = m_stop.feed(piece);
+    if (m_reBackRules) {
+        // "NO CARRIER" anywhere, once the reply ends with CR LF, also stops a ReBack exchange.
+        const bool sawNoCarrier = m_noCarrier.feed(piece);
+        stop = stop || (sawNoCarrier && m_stop.endsWith(kCrLf));
+    }
+    m_stopped = m_stopped || stop;
+    return m_stopped;
+}
+
+std::optional<std::chrono::milliseconds> PendingExchange::remaining(std::int32_t now) {
+    const std::int64_t elapsed = m_span.elapsed(now);
+    if (elapsed >= m_wait) return std::nullopt;
+    return TickSpan::sleepBudget(elapsed, m_wait);
+}
+
+}  // namespace qelv
