@@ -21,8 +21,13 @@ int runHeadless(const Options& options) {
     ProgressLine progress(stderr);
     QtEventPump pump;
     MainForm form({widgets.window, widgets.grid, progress, widgets.button},
-                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   {}, {}, version::kNumbers});
+                  {.pump = pump,
+                   .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
+                   .describePort = {},
+                   .endProgram = {},
+                   .version = version::kNumbers,
+                   .parallel = options.parallel,
+                   .newPort = portFactory(map)});
     form.Form_Load();
     form.Form_Resize();
     try {

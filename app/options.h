@@ -10,6 +10,7 @@ enum class RunMode { Window, Text, Json, Demo, Help, Version };
 struct Options {
     RunMode mode = RunMode::Window;
     QString portsDir;  // empty: $QELV_PORTS, else the system's devices
+    bool parallel = false;  // the AT passes talk to all their ports at once
     QString error;     // set when the command line is not understood
 };
 

@@ -20,6 +20,10 @@ void installUnitFactory(const PortMap& map) {
     });
 }
 
+std::function<std::unique_ptr<SerialPort>()> portFactory(const PortMap& map) {
+    return [map]() -> std::unique_ptr<SerialPort> { return std::make_unique<QtSerialPort>(map); };
+}
+
 std::function<QString(int)> portDescriber(const PortMap& map) {
     auto known = std::make_shared<QList<QSerialPortInfo>>();
     return [map, known](int n) {

@@ -19,9 +19,13 @@ int runWindow(const Options& options, bool startAtOnce) {
     QtEventPump pump;
     QtMainWindow window;
     MainForm form(window.widgets(),
-                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   portDescriber(map),
-                   [] { QCoreApplication::exit(shutdown::exitCode()); }, version::kNumbers});
+                  {.pump = pump,
+                   .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
+                   .describePort = portDescriber(map),
+                   .endProgram = [] { QCoreApplication::exit(shutdown::exitCode()); },
+                   .version = version::kNumbers,
+                   .parallel = options.parallel,
+                   .newPort = portFactory(map)});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
     QObject::connect(&window, &QtMainWindow::closeRequested, [&form] {

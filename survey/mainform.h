@@ -4,10 +4,14 @@
 #include "errorrule.h"
 #include "eventpump.h"
 #include "formwidgets.h"
+#include "serialport.h"
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace qelv {
 
@@ -31,6 +35,11 @@ public:
         // Ends the program's main loop; called by Form_Unload.
         std::function<void()> endProgram;
         VersionNumbers version;
+        // With `parallel`, the two AT passes talk to all their ports at once, each through a
+        // port of its own made by `newPort` (unconfigured, over the same COM map as the
+        // unit's). Without it the survey goes one port at a time through the unit.
+        bool parallel = false;
+        std::function<std::unique_ptr<SerialPort>()> newPort;
     };
 
     MainForm(FormWidgets widgets, Environment environment);
@@ -56,7 +65,17 @@ private:
     void DetectPorts();
     void CheckAtAcceptance();
     void ReadDeviceInfo();
+    struct Link;
+
     void runAtPass(const AtPass& pass);
+    void runAtPassTogether(const AtPass& pass);
+    std::vector<std::int16_t> markedPorts(const AtPass& pass);
+    void runRound(const AtPass& pass, std::vector<Link>& links);
+    void openLinks(std::vector<Link>& links);
+    void sendAll(const AtPass& pass, std::vector<Link>& links);
+    void collectAll(std::vector<Link>& links);
+    bool collectOnce(Link& link, std::chrono::milliseconds& budget);
+    void judge(const AtPass& pass, std::int16_t n, const QString& reply);
     void detectPort(std::int16_t n);
     bool atPort(const AtPass& pass, std::int16_t n);
     void openPort(std::int16_t n);

@@ -44,6 +44,10 @@ void MainForm::ReadDeviceInfo() {
 }
 
 void MainForm::runAtPass(const AtPass& pass) {
+    if (m_env.parallel && m_env.newPort) {
+        runAtPassTogether(pass);
+        return;
+    }
     m_rule.clear();
     m_rule.step([&] { m_w.statusBar.setSimpleText(pass.status); });
     for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
@@ -64,13 +68,17 @@ bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
     m_rule.step([&] { unit().Waits(1000); });
     QString reply;
     m_rule.step([&] { reply = unit().SendModem(QLatin1String(pass.command), 2000, QStringLiteral("OK")); });
+    judge(pass, n, reply);
+    closePort();
+    return true;
+}
+
+void MainForm::judge(const AtPass& pass, std::int16_t n, const QString& reply) {
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
     if (reply.contains(QLatin1String("OK")))
         writeResult(n, pass.resultCol, reply, kMark);
     else
         writeResult(n, pass.resultCol, QString(), kWhite);
-    closePort();
-    return true;
 }
 
 void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color) {

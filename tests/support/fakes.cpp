@@ -15,10 +15,14 @@ void ScriptedPort::setPortOpen(bool open) {
         return;
     }
     if (m_open) throw ModemError(errc::kPortAlreadyOpen, QStringLiteral("open"));
-    if (!m_devices.count(m_port))
+    if (!m_shared->devices.count(m_port))
         throw ModemError(errc::kPortOpenFailed, QStringLiteral("no device"), OpenFailure::Absent);
+    // As the real port does: an open starts with nothing received, and what a device that
+    // was closed meanwhile still had on its way is gone with that device's session.
+    m_buffer.clear();
+    m_arrivals.clear();
     m_open = true;
-    m_opened.push_back(m_port);
+    m_shared->opened.push_back(m_port);
 }
 
 void ScriptedPort::requireOpen() const {
@@ -28,8 +32,9 @@ void ScriptedPort::requireOpen() const {
 void ScriptedPort::Output(const QString& text) {
     requireOpen();
     if (m_failOutput) throw ModemError(errc::kPortIoFailed, QStringLiteral("gone"));
-    m_sent.push_back({m_port, text});
-    const auto& responder = m_devices[m_port];
+    if (m_shared->onOutput) m_shared->onOutput();
+    m_shared->sent.push_back({m_port, text});
+    const auto& responder = m_shared->devices[m_port];
     if (!responder) return;
     for (const Reply& reply : responder(text)) arriveAfter(reply.delayMs, reply.text);
 }
@@ -46,7 +51,8 @@ QString ScriptedPort::Input() {
     ++m_inputCalls;
     if (onInput) onInput();
     collectDue();
-    const qsizetype take = m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_buffer.size()) : m_buffer.size();
+    const qsizetype take =
+        m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_buffer.size()) : m_buffer.size();
     const QString out = m_buffer.left(take);
     m_buffer.remove(0, take);
     return out;
@@ -63,7 +69,8 @@ bool ScriptedPort::waitForInput(int timeoutMs) {
     collectDue();
     if (!m_buffer.isEmpty()) return true;
     const std::int64_t due = nextArrival();
-    const std::int64_t step = due >= 0 && due - m_clock.ms() < timeoutMs ? due - m_clock.ms() : timeoutMs;
+    const std::int64_t step =
+        due >= 0 && due - m_clock.ms() < timeoutMs ? due - m_clock.ms() : timeoutMs;
     m_clock.advance(step);
     collectDue();
     return !m_buffer.isEmpty();

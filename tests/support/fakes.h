@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -23,7 +24,8 @@ public:
         const std::int64_t now = m_ms;
         m_ms += m_stepPerRead;
         ++m_reads;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_base + now)));
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_base + now)));
     }
     std::int64_t ms() const { return m_ms; }
     void advance(std::int64_t ms) { m_ms += ms; }
@@ -86,13 +88,42 @@ public:
     };
     using Responder = std::function<std::vector<Reply>(const QString& sent)>;
 
-    explicit ScriptedPort(FakeClock& clock) : m_clock(clock) {}
+    explicit ScriptedPort(FakeClock& clock) : m_clock(clock), m_shared(std::make_shared<Shared>()) {
+        m_shared->ports.insert(this);
+    }
+    ~ScriptedPort() override { m_shared->ports.erase(this); }
+    ScriptedPort(const ScriptedPort&) = delete;
+    ScriptedPort& operator=(const ScriptedPort&) = delete;
+    // Another port on the same devices, clock and record of what was sent and opened, as a
+    // survey that opens several ports at once makes them.
+    std::unique_ptr<ScriptedPort> sibling() const {
+        return std::unique_ptr<ScriptedPort>(new ScriptedPort(m_clock, m_shared));
+    }
+    // The first arrival later than `ms` at this port or any sibling, -1 when none.
+    std::int64_t nextArrivalAfterAny(std::int64_t ms) const {
+        std::int64_t next = -1;
+        for (const ScriptedPort* port : m_shared->ports) {
+            const std::int64_t due = port->nextArrivalAfter(ms);
+            if (due >= 0 && (next < 0 || due < next)) next = due;
+        }
+        return next;
+    }
+    // Ports (this one and its siblings) open right now.
+    int openNow() const {
+        int open = 0;
+        for (const ScriptedPort* port : m_shared->ports) open += port->m_open ? 1 : 0;
+        return open;
+    }
 
     // Test set-up.
-    void addDevice(int port, Responder responder = {}) { m_devices[port] = std::move(responder); }
-    void removeDevice(int port) { m_devices.erase(port); }
+    void addDevice(int port, Responder responder = {}) {
+        m_shared->devices[port] = std::move(responder);
+    }
+    void removeDevice(int port) { m_shared->devices.erase(port); }
     void arriveAt(std::int64_t ms, const QString& text) { m_arrivals.insert({ms, text}); }
-    void arriveAfter(std::int64_t delayMs, const QString& text) { arriveAt(m_clock.ms() + delayMs, text); }
+    void arriveAfter(std::int64_t delayMs, const QString& text) {
+        arriveAt(m_clock.ms() + delayMs, text);
+    }
     std::int64_t nextArrival() const { return m_arrivals.empty() ? -1 : m_arrivals.begin()->first; }
     // The first arrival later than `ms`, -1 when none. Text that is already due woke the
     // event loop when it came; left unread, it must not wake every later wait as well.
@@ -103,14 +134,16 @@ public:
     void failOutput(bool fail) { m_failOutput = fail; }
     // Runs at every Input call, after it is counted: lets a test act in the middle of a loop.
     std::function<void()> onInput;
+    // Runs at every Output call of this port or a sibling, before the text is taken.
+    std::function<void()>& onOutput() { return m_shared->onOutput; }
 
     // What the test asserts on.
     struct Sent {
         int port;
         QString text;
     };
-    const std::vector<Sent>& sent() const { return m_sent; }
-    const std::vector<int>& opened() const { return m_opened; }
+    const std::vector<Sent>& sent() const { return m_shared->sent; }
+    const std::vector<int>& opened() const { return m_shared->opened; }
     int inputCalls() const { return m_inputCalls; }
 
     void setCommPort(std::int16_t n) override;
@@ -131,15 +164,24 @@ public:
     QString devicePath() const override { return {}; }
 
 private:
+    struct Shared {
+        std::map<int, Responder> devices;
+        std::vector<Sent> sent;
+        std::vector<int> opened;
+        std::set<const ScriptedPort*> ports;
+        std::function<void()> onOutput;
+    };
+    ScriptedPort(FakeClock& clock, std::shared_ptr<Shared> shared)
+        : m_clock(clock), m_shared(std::move(shared)) {
+        m_shared->ports.insert(this);
+    }
     void requireOpen() const;
     void collectDue();
 
     FakeClock& m_clock;
-    std::map<int, Responder> m_devices;
+    std::shared_ptr<Shared> m_shared;
     std::multimap<std::int64_t, QString> m_arrivals;
     QString m_buffer;
-    std::vector<Sent> m_sent;
-    std::vector<int> m_opened;
     QString m_settings;
     std::int16_t m_port = 1;
     bool m_open = false;
@@ -153,7 +195,9 @@ struct FakeLine {
     FakeClock clock;
     FakePump pump{clock};
     ScriptedPort port{clock};
-    explicit FakeLine(std::int32_t tickBase = 1000) : clock(tickBase) { pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); }; }
+    explicit FakeLine(std::int32_t tickBase = 1000) : clock(tickBase) {
+        pump.nextDue = [this] { return port.nextArrivalAfterAny(clock.ms()); };
+    }
 };
 
 }  // namespace qelv::test

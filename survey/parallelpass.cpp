@@ -1,0 +1,176 @@
+// An AT pass over all its ports at once: one settling wait for all, each port's command sent
+// in port order, and one loop that collects from every port until each has its stop text or
+// its own limit, counted from its own send. One thread; the loop pumps events once a cycle
+// and sleeps until a port has data or the earliest limit comes.
+
+#include "mainform.h"
+
+#include "mdcomm.h"
+#include "pendingexchange.h"
+#include "surveytexts.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+namespace qelv {
+
+using namespace survey;
+
+namespace {
+
+constexpr std::int32_t kSettleMs = 1000;
+constexpr std::int32_t kAnswerMs = 2000;
+
+}  // namespace
+
+struct MainForm::Link {
+    std::int16_t n;
+    std::unique_ptr<SerialPort> port;
+    // The error rule holds per port: one port's failure is no other's.
+    ErrorRule rule;
+    std::optional<PendingExchange> pending;
+    QString reply;
+    bool finished = false;
+
+    // The port's own one, even when a survey ends early.
+    ~Link() {
+        if (!port) return;
+        try {
+            port->setPortOpen(false);
+        } catch (const ModemError&) {
+            // Closing is all that is left to do with it.
+        }
+    }
+    Link(std::int16_t number, std::unique_ptr<SerialPort> p) : n(number), port(std::move(p)) {}
+    Link(Link&&) = default;
+};
+
+void MainForm::runAtPassTogether(const AtPass& pass) {
+    m_rule.clear();
+    m_rule.step([&] { m_w.statusBar.setSimpleText(pass.status); });
+    std::vector<std::int16_t> waiting = markedPorts(pass);
+    // A device mapped to two COM numbers can be open only once: the later number waits for a
+    // round of its own, once the earlier one is closed.
+    while (!waiting.empty()) {
+        std::vector<Link> round;
+        std::vector<std::int16_t> later;
+        std::set<QString> devices;
+        for (std::int16_t n : waiting) {
+            auto port = m_env.newPort();
+            m_rule.step([&] { port->setCommPort(n); });
+            const QString path = port->devicePath();
+            const QString device = QFileInfo(path).canonicalFilePath();
+            if (!device.isEmpty() && !devices.insert(device).second) {
+                later.push_back(n);
+                continue;
+            }
+            round.emplace_back(n, std::move(port));
+        }
+        runRound(pass, round);
+        waiting = std::move(later);
+    }
+}
+
+std::vector<std::int16_t> MainForm::markedPorts(const AtPass& pass) {
+    std::vector<std::int16_t> marked;
+    for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
+        m_rule.step([&] { m_env.pump.pumpPending(); });
+        m_rule.step([&] { m_w.grid.setRow(n); });
+        m_rule.step([&] { m_w.grid.setCol(pass.markCol); });
+        std::uint32_t mark = Grid::kNoColor;
+        m_rule.step([&] { mark = m_w.grid.cellBackColor(); });
+        if (mark == kMark)
+            marked.push_back(n);
+        else
+            advanceProgress();
+    }
+    return marked;
+}
+
+void MainForm::runRound(const AtPass& pass, std::vector<Link>& links) {
+    openLinks(links);
+    m_rule.step([&] { unit().Waits(kSettleMs); });
+    sendAll(pass, links);
+    collectAll(links);
+    for (Link& link : links) {
+        judge(pass, link.n, link.reply);
+        link.rule.step([&] { link.port->setPortOpen(false); });
+        m_rule.clear();
+    }
+}
+
+void MainForm::openLinks(std::vector<Link>& links) {
+    for (Link& link : links) {
+        SerialPort& port = *link.port;
+        link.rule.step([&] { port.setCommPort(link.n); });
+        link.rule.step([&] { port.setSettings(kLineSettings); });
+        link.rule.step([&] { port.setDTREnable(true); });
+        link.rule.step([&] { port.setRTSEnable(true); });
+        link.rule.step([&] { port.setHandshaking(0); });
+        link.rule.step([&] { port.setPortOpen(true); });
+    }
+}
+
+void MainForm::sendAll(const AtPass& pass, std::vector<Link>& links) {
+    for (Link& link : links) {
+        bool sent = false;
+        link.rule.step([&] {
+            link.port->Output(QLatin1String(pass.command) + QStringLiteral("\r\n"));
+            sent = true;
+        });
+        if (sent)
+            link.pending =
+                PendingExchange::untilText(QStringLiteral("OK"), kAnswerMs, unit().OnTime());
+        else
+            link.finished = true;  // as a failed SendModem: no reply
+    }
+    for (Link& link : links)
+        if (link.finished) advanceProgress();
+}
+
+void MainForm::collectAll(std::vector<Link>& links) {
+    for (;;) {
+        m_env.pump.pumpPending();
+        auto budget = std::chrono::milliseconds::max();
+        bool active = false;
+        for (Link& link : links) {
+            if (link.finished) continue;
+            if (collectOnce(link, budget))
+                advanceProgress();
+            else
+                active = true;
+        }
+        if (!active) return;
+        m_env.pump.waitForEvents(budget);
+    }
+}
+
+// One look at one port; true when its exchange is over.
+bool MainForm::collectOnce(Link& link, std::chrono::milliseconds& budget) {
+    bool failed = true;
+    QString piece;
+    link.rule.step([&] {
+        piece = link.port->Input();
+        failed = false;
+    });
+    if (failed) {
+        // As with the unit's exchange, a port error loses what was collected with it.
+        link.pending.reset();
+        link.finished = true;
+        return true;
+    }
+    const bool stopped = link.pending->feed(piece);
+    const auto left = stopped ? std::nullopt : link.pending->remaining(unit().OnTime());
+    if (left) {
+        budget = std::min(budget, *left);
+        return false;
+    }
+    link.reply = link.pending->take();
+    link.finished = true;
+    return true;
+}
+
+}  // namespace qelv

@@ -1,0 +1,141 @@
+// The survey that talks to all its ports at once, against the one-at-a-time survey, on a
+// fake clock: same grid, each port's limit counted from its own send, and every port
+// released when the program ends in the middle.
+
+#include "fakes.h"
+#include "mainform.h"
+#include "mdcomm.h"
+#include "memorywidgets.h"
+#include "shutdown.h"
+
+#include <gtest/gtest.h>
+
+using namespace qelv;
+using namespace qelv::test;
+
+namespace {
+
+using Replies = std::vector<ScriptedPort::Reply>;
+
+// One answer per command, after `delay` ms.
+ScriptedPort::Responder answering(int delay, const char* atReply, const char* infoReply) {
+    return [=](const QString& sent) -> Replies {
+        if (sent.startsWith("ATE0Q0V1")) return {{delay, QString::fromLatin1(atReply)}};
+        if (sent.startsWith("ATI4I2I0")) return {{delay, QString::fromLatin1(infoReply)}};
+        return {};
+    };
+}
+
+// A varied bench: answering, silent, late, ERROR, lower case, no line end, split replies.
+void addBench(ScriptedPort& port) {
+    port.addDevice(1, answering(30, "ATE0Q0V1\r\r\nOK\r\n", "\r\nSIM-5600\r\n\r\nOK\r\n"));
+    port.addDevice(2, answering(40, "\r\nOK\r\n", "\r\nERROR\r\n"));
+    port.addDevice(4);  // silent
+    port.addDevice(5, answering(1999, "\r\nOK\r\n", "\r\nlate\r\nOK\r\n"));
+    port.addDevice(6, answering(2001, "\r\nOK\r\n", "\r\nOK\r\n"));
+    port.addDevice(7, answering(20, "\r\nok\r\n", "\r\nok\r\n"));
+    port.addDevice(9, answering(20, "\r\nOK", "\r\nINFO\r\nOK"));
+    port.addDevice(12, [](const QString& sent) -> Replies {
+        if (!sent.startsWith("AT")) return {};
+        return {{10, QStringLiteral("\r\nO")}, {700, QStringLiteral("K\r\n")}};
+    });
+}
+
+struct Bench {
+    explicit Bench(bool withBench) {
+        if (withBench) addBench(line.port);
+        form.Form_Load();
+        form.Form_Resize();
+    }
+    FakeLine line;
+    Mdcomm unit{line.clock, line.pump, line.port};
+    MemoryForm widgets;
+    MainForm form{
+        widgets.widgets(),
+        {.pump = line.pump,
+         .unit = [this]() -> Mdcomm& { return unit; },
+         .describePort = {},
+         .endProgram = {},
+         .version = VersionNumbers{},
+         .parallel = true,
+         .newPort = [this]() -> std::unique_ptr<SerialPort> { return line.port.sibling(); }}};
+};
+
+struct SequentialBench {
+    SequentialBench() {
+        addBench(line.port);
+        form.Form_Load();
+        form.Form_Resize();
+    }
+    FakeLine line;
+    Mdcomm unit{line.clock, line.pump, line.port};
+    MemoryForm widgets;
+    MainForm form{widgets.widgets(),
+                  {line.pump, [this]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}}};
+};
+
+TEST(ParallelSurvey, GivesTheSameGridAsOnePortAtATimeInAFractionOfTheTime) {
+    SequentialBench one;
+    one.form.Command1_Click();
+    Bench all(true);
+    all.form.Command1_Click();
+
+    const GridCells& expected = one.widgets.grid.cells();
+    const GridCells& got = all.widgets.grid.cells();
+    for (int row = 0; row < expected.rows(); ++row) {
+        for (int col = 0; col < expected.cols(); ++col) {
+            EXPECT_EQ(got.at(row, col).text, expected.at(row, col).text) << row << "," << col;
+            EXPECT_EQ(got.at(row, col).backColor, expected.at(row, col).backColor)
+                << row << "," << col;
+        }
+    }
+    EXPECT_EQ(got.at(5, 2).text, "\r\nOK\r\n");  // 1999 ms after its own send: in time
+    EXPECT_EQ(got.at(6, 2).text, "");            // 2001 ms: too late
+    EXPECT_EQ(got.at(12, 3).text, "\r\nOK\r\n");
+
+    // Two passes of one settling wait and one limit each, instead of one per port.
+    EXPECT_LE(all.line.clock.ms(), 2 * 3000 + 100);
+    EXPECT_GE(one.line.clock.ms(), 8 * 3000);
+    EXPECT_EQ(all.line.port.openNow(), 0);
+    EXPECT_EQ(all.widgets.statusBar.lastShownProgress(), MainForm::kSurveySteps);
+    EXPECT_EQ(all.widgets.button.caption(), "検査開始");
+    EXPECT_TRUE(all.widgets.button.isEnabled());
+}
+
+TEST(ParallelSurvey, SendsInPortOrderAndCountsEachLimitFromItsOwnSend) {
+    Bench all(false);
+    // Each send takes 600 ms of the clock, so the last port's limit ends well after the
+    // first's; a device answering 1900 ms after its own send is in time on every port.
+    for (int n : {3, 8, 11})
+        all.line.port.addDevice(n, answering(1900, "\r\nOK\r\n", "\r\nOK\r\n"));
+    all.line.port.onOutput() = [&] { all.line.clock.advance(600); };
+    all.form.Command1_Click();
+
+    std::vector<int> order;
+    for (const auto& sent : all.line.port.sent())
+        if (sent.text.startsWith("ATE0Q0V1")) order.push_back(sent.port);
+    EXPECT_EQ(order, (std::vector<int>{3, 8, 11}));
+    for (int n : {3, 8, 11}) {
+        EXPECT_EQ(all.widgets.grid.cells().at(n, 2).text, "\r\nOK\r\n") << n;
+        EXPECT_EQ(all.widgets.grid.cells().at(n, 3).text, "\r\nOK\r\n") << n;
+    }
+}
+
+TEST(ParallelSurvey, EndingInTheMiddleReleasesEveryPort) {
+    Bench all(true);
+    int open = 0;
+    all.line.pump.onPump = [&] {
+        // Once the passes are collecting from three ports at once, the program is told to end.
+        if (all.line.port.openNow() >= 3 && !shutdown::requested()) {
+            open = all.line.port.openNow();
+            shutdown::request(143);
+            throw ShutdownRequested(143);
+        }
+    };
+    EXPECT_THROW(all.form.Command1_Click(), ShutdownRequested);
+    shutdown::reset();
+    EXPECT_GE(open, 3);
+    EXPECT_EQ(all.line.port.openNow(), 0);
+}
+
+}  // namespace
