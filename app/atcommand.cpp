@@ -171,7 +171,8 @@ std::unique_ptr<Mdcomm> makeUnit(const AtRequest& r) {
     parts.clock = std::make_unique<SystemTickClock>();
     parts.pump = std::make_unique<QtEventPump>();
     parts.port = std::make_unique<QtSerialPort>(
-        n == 0 ? PortMap::single(*r.port) : PortMap::fromOptionOrEnvironment(r.portsDir));
+        n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
+               : PortDirectory::fromOptionOrEnvironment(r.portsDir));
     parts.logWriter = std::make_unique<FileLogWriter>();
     auto unit = std::make_unique<Mdcomm>(std::move(parts));
     unit->MSComm1.setCommPort(n == 0 ? 1 : n);

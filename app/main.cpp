@@ -1,8 +1,10 @@
 #include "atcommand.h"
 #include "options.h"
+#include "portmap.h"
 #include "readlog.h"
 #include "runmodes.h"
 #include "signalwatch.h"
+#include "terminalescape.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -23,6 +25,32 @@ QStringList argumentsOf(int argc, char** argv) {
     return args;
 }
 
+int usageError(const QString& why) {
+    print(stderr, QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeControls(why)));
+    return qelv::kExitUsage;
+}
+
+// A ports directory that cannot be read would show sixteen absent ports, which looks like a
+// finding; it is a mistake on the command line. Misspelt entries are only worth a warning.
+std::optional<int> checkPortsDirectory(const qelv::Options& options) {
+    using qelv::PortMap;
+    const QString dir = PortMap::directoryFromOptionOrEnvironment(options.portsDir);
+    if (dir.isEmpty()) return std::nullopt;
+    if (const QString problem = PortMap::directoryProblem(dir); !problem.isEmpty())
+        return usageError(problem);
+    const QStringList misnamed = PortMap::misnamedEntries(dir);
+    if (!misnamed.isEmpty())
+        print(stderr, qelv::escapeControls(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
+                                                          "port (the names are com1 to com16): %2")
+                                               .arg(dir, misnamed.join(QStringLiteral(", ")))) +
+                          u'\n');
+    return std::nullopt;
+}
+
+bool mapsMachinePorts(qelv::RunMode mode) {
+    return mode == qelv::RunMode::Window || mode == qelv::RunMode::Survey || mode == qelv::RunMode::List;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,12 +61,8 @@ int main(int argc, char** argv) {
         watchShutdownSignals();
         return runAtCommand(args.mid(1));
     }
-    if (!args.isEmpty() && args.first() == QLatin1String("--read-log")) return runReadLog(args.mid(1));
     const Options options = parseOptions(args);
-    if (!options.error.isEmpty()) {
-        print(stderr, QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(options.error));
-        return kExitUsage;
-    }
+    if (!options.error.isEmpty()) return usageError(options.error);
     if (options.mode == RunMode::Help) {
         print(stdout, helpText());
         return kExitOk;
@@ -47,7 +71,14 @@ int main(int argc, char** argv) {
         print(stdout, versionText());
         return kExitOk;
     }
-    if (options.mode == RunMode::Demo && !hasDisplay()) {
+    if (options.mode == RunMode::ReadLog) return runReadLog(options.logFile);
+    if (mapsMachinePorts(options.mode))
+        if (const auto status = checkPortsDirectory(options)) return *status;
+    if (options.mode == RunMode::List) {
+        QCoreApplication app(argc, argv);
+        return runList(options);
+    }
+    if (options.mode == RunMode::Demo && (options.output != Output::Window || !hasDisplay())) {
         QCoreApplication app(argc, argv);
         watchShutdownSignals();
         return runDemo(options, false);

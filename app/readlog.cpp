@@ -26,13 +26,7 @@ void printFailure(const QString& path, const QString& why) {
 
 }  // namespace
 
-int runReadLog(const QStringList& argsAfterOption) {
-    if (argsAfterOption.size() != 1) {
-        print(stderr, QStringLiteral("qel-v: --read-log needs exactly one FILE\n"
-                                     "Try 'qel-v --help'.\n"));
-        return kExitUsage;
-    }
-    const QString& path = argsAfterOption.first();
+int runReadLog(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         printFailure(path, file.errorString());
