@@ -51,8 +51,9 @@ std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use)
         const auto device = ports.map().device(n);
         if (!device) continue;
         ListedPort port{n, device->path, *ports.facts(n), std::nullopt};
-        if (port.facts.kind != DeviceKind::Missing)
-            port.use = use ? use(port.facts.node) : findPortUse(port.facts.node);
+        // Who holds a FIFO or /dev/null is nobody's concern; a tty of any kind is.
+        const bool tty = !port.facts.name.isEmpty() || port.facts.kind == DeviceKind::Virtual;
+        if (tty) port.use = use ? use(port.facts.node) : findPortUse(port.facts.node);
         listed.push_back(std::move(port));
     }
     return listed;

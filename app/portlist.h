@@ -24,7 +24,7 @@ struct ListedPort {
 using PortUseCheck = std::function<std::optional<PortUse>(const QString& devicePath)>;
 
 // The mapped ports of `ports` in COM order, with their facts and who else uses them
-// (`use`, findPortUse unless given). Opens no device; a missing device is not asked about.
+// (`use`, findPortUse unless given). Opens no device; only ttys are asked about.
 std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use = {});
 
 // One line per port: "COM1  PATH  FACT; FACT; ...", device texts escaped for the terminal.
