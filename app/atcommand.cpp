@@ -279,6 +279,15 @@ int runAtCommand(const QStringList& argsAfterAt) {
         print(stdout, atHelpText());
         return kExitOk;
     }
+    // A ports directory that cannot be read would make COMn absent, as if nothing were there.
+    const QString dir = PortMap::directoryFromOptionOrEnvironment(request.portsDir);
+    const QString problem = dir.isEmpty() || portNumber(*request.port) == 0 ? QString()
+                                                                          : PortMap::directoryProblem(dir);
+    if (!problem.isEmpty()) {
+        print(stderr, QStringLiteral("qel-v at: ") + escapeControls(problem) +
+                          QStringLiteral("\nTry 'qel-v at --help'.\n"));
+        return kExitUsage;
+    }
     return execute(request);
 }
 
