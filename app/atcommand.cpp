@@ -170,9 +170,9 @@ std::unique_ptr<Mdcomm> makeUnit(const AtRequest& r) {
     MdcommParts parts;
     parts.clock = std::make_unique<SystemTickClock>();
     parts.pump = std::make_unique<QtEventPump>();
-    parts.port = std::make_unique<QtSerialPort>(
-        n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
-               : PortDirectory::fromOptionOrEnvironment(r.portsDir));
+    parts.port =
+        std::make_unique<QtSerialPort>(n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
+                                              : PortDirectory::fromOptionOrEnvironment(r.portsDir));
     parts.logWriter = std::make_unique<FileLogWriter>();
     auto unit = std::make_unique<Mdcomm>(std::move(parts));
     unit->MSComm1.setCommPort(n == 0 ? 1 : n);
@@ -281,8 +281,9 @@ int runAtCommand(const QStringList& argsAfterAt) {
     }
     // A ports directory that cannot be read would make COMn absent, as if nothing were there.
     const QString dir = PortMap::directoryFromOptionOrEnvironment(request.portsDir);
-    const QString problem = dir.isEmpty() || portNumber(*request.port) == 0 ? QString()
-                                                                          : PortMap::directoryProblem(dir);
+    const QString problem = dir.isEmpty() || portNumber(*request.port) == 0
+                                ? QString()
+                                : PortMap::directoryProblem(dir);
     if (!problem.isEmpty()) {
         print(stderr, QStringLiteral("qel-v at: ") + escapeControls(problem) +
                           QStringLiteral("\nTry 'qel-v at --help'.\n"));

@@ -29,7 +29,8 @@ QString simulatorPath() {
     // machine the program was built on.
     const QStringList candidates = {
         appDir.filePath(QStringLiteral("qelv-modemsim")),
-        appDir.filePath(QStringLiteral("../") + QLatin1String(QELV_LIBEXEC_SUBDIR) + QStringLiteral("/qelv-modemsim"))};
+        appDir.filePath(QStringLiteral("../") + QLatin1String(QELV_LIBEXEC_SUBDIR) +
+                        QStringLiteral("/qelv-modemsim"))};
     for (const QString& candidate : candidates)
         if (QFileInfo(candidate).isExecutable()) return candidate;
     return {};

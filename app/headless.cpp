@@ -3,8 +3,8 @@
 #include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
-#include "progressline.h"
 #include "memorywidgets.h"
+#include "progressline.h"
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "surveyrun.h"
@@ -35,7 +35,8 @@ int runHeadless(const Options& options) {
     Mdcomm::releaseInstance();
     const QByteArray out =
         options.output == Output::Json
-            ? renderJson(widgets.grid.cells(), [&ports](int n) { return devicePathFor(ports->map(), n); })
+            ? renderJson(widgets.grid.cells(),
+                         [&ports](int n) { return devicePathFor(ports->map(), n); })
             : renderTable(widgets.grid.cells()).toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);

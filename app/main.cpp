@@ -26,7 +26,8 @@ QStringList argumentsOf(int argc, char** argv) {
 }
 
 int usageError(const QString& why) {
-    print(stderr, QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeControls(why)));
+    print(stderr,
+          QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeControls(why)));
     return qelv::kExitUsage;
 }
 
@@ -40,15 +41,55 @@ std::optional<int> checkPortsDirectory(const qelv::Options& options) {
         return usageError(problem);
     const QStringList misnamed = PortMap::misnamedEntries(dir);
     if (!misnamed.isEmpty())
-        print(stderr, qelv::escapeControls(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
-                                                          "port (the names are com1 to com16): %2")
-                                               .arg(dir, misnamed.join(QStringLiteral(", ")))) +
-                          u'\n');
+        print(stderr,
+              qelv::escapeControls(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
+                                                  "port (the names are com1 to com16): %2")
+                                       .arg(dir, misnamed.join(QStringLiteral(", ")))) +
+                  u'\n');
     return std::nullopt;
 }
 
 bool mapsMachinePorts(qelv::RunMode mode) {
-    return mode == qelv::RunMode::Window || mode == qelv::RunMode::Survey || mode == qelv::RunMode::List;
+    return mode == qelv::RunMode::Window || mode == qelv::RunMode::Survey ||
+           mode == qelv::RunMode::List;
+}
+
+// What needs no application object: help, version, the log reader and the checks of the
+// ports directory. Nothing when the mode is still to run.
+std::optional<int> runWithoutApplication(const qelv::Options& options) {
+    using namespace qelv;
+    if (options.mode == RunMode::Help) {
+        print(stdout, helpText());
+        return kExitOk;
+    }
+    if (options.mode == RunMode::Version) {
+        print(stdout, versionText());
+        return kExitOk;
+    }
+    if (options.mode == RunMode::ReadLog) return runReadLog(options.logFile);
+    if (mapsMachinePorts(options.mode)) return checkPortsDirectory(options);
+    return std::nullopt;
+}
+
+int runWithApplication(const qelv::Options& options, int argc, char** argv) {
+    using namespace qelv;
+    const bool headlessDemo =
+        options.mode == RunMode::Demo && (options.output != Output::Window || !hasDisplay());
+    const bool window =
+        options.mode == RunMode::Window || (options.mode == RunMode::Demo && !headlessDemo);
+    if (options.mode == RunMode::Window && !hasDisplay() &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        print(stderr, QStringLiteral("qel-v: there is no display to show the window on; "
+                                     "use --text or --json (see --help)\n"));
+        return kExitFailure;
+    }
+    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qel-v"));
+    if (options.mode == RunMode::List) return runList(options);
+    watchShutdownSignals();
+    if (options.mode == RunMode::Demo) return runDemo(options, window);
+    return window ? runWindow(options) : runHeadless(options);
 }
 
 }  // namespace
@@ -63,38 +104,6 @@ int main(int argc, char** argv) {
     }
     const Options options = parseOptions(args);
     if (!options.error.isEmpty()) return usageError(options.error);
-    if (options.mode == RunMode::Help) {
-        print(stdout, helpText());
-        return kExitOk;
-    }
-    if (options.mode == RunMode::Version) {
-        print(stdout, versionText());
-        return kExitOk;
-    }
-    if (options.mode == RunMode::ReadLog) return runReadLog(options.logFile);
-    if (mapsMachinePorts(options.mode))
-        if (const auto status = checkPortsDirectory(options)) return *status;
-    if (options.mode == RunMode::List) {
-        QCoreApplication app(argc, argv);
-        return runList(options);
-    }
-    if (options.mode == RunMode::Demo && (options.output != Output::Window || !hasDisplay())) {
-        QCoreApplication app(argc, argv);
-        watchShutdownSignals();
-        return runDemo(options, false);
-    }
-    if (options.mode == RunMode::Window && !hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        print(stderr, QStringLiteral("qel-v: there is no display to show the window on; "
-                                     "use --text or --json (see --help)\n"));
-        return kExitFailure;
-    }
-    if (options.mode == RunMode::Window || options.mode == RunMode::Demo) {
-        QApplication app(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("qel-v"));
-        watchShutdownSignals();
-        return options.mode == RunMode::Demo ? runDemo(options, true) : runWindow(options);
-    }
-    QCoreApplication app(argc, argv);
-    watchShutdownSignals();
-    return runHeadless(options);
+    if (const auto status = runWithoutApplication(options)) return *status;
+    return runWithApplication(options, argc, argv);
 }

@@ -47,12 +47,18 @@ QString clashIn(const QStringList& given) {
 
 void settle(Options& options, const QStringList& given) {
     const auto has = [&given](const char* option) { return given.contains(QLatin1String(option)); };
-    if (has("--read-log")) options.mode = RunMode::ReadLog;
-    else if (has("--list")) options.mode = RunMode::List;
-    else if (has("--demo")) options.mode = RunMode::Demo;
-    else if (has("--text") || has("--json")) options.mode = RunMode::Survey;
-    if (has("--json")) options.output = Output::Json;
-    else if (has("--text") || options.mode == RunMode::List) options.output = Output::Text;
+    if (has("--read-log"))
+        options.mode = RunMode::ReadLog;
+    else if (has("--list"))
+        options.mode = RunMode::List;
+    else if (has("--demo"))
+        options.mode = RunMode::Demo;
+    else if (has("--text") || has("--json"))
+        options.mode = RunMode::Survey;
+    if (has("--json"))
+        options.output = Output::Json;
+    else if (has("--text") || options.mode == RunMode::List)
+        options.output = Output::Text;
 }
 
 Options only(RunMode mode) {
@@ -68,11 +74,14 @@ Options parseOptions(const QStringList& args) {
     QStringList given;
     for (qsizetype i = 0; i < args.size() && options.error.isEmpty(); ++i) {
         const QString& arg = args.at(i);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) return only(RunMode::Help);
-        if (arg == QLatin1String("--version") || arg == QLatin1String("-V")) return only(RunMode::Version);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return only(RunMode::Help);
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-V"))
+            return only(RunMode::Version);
         QString name = arg.section(u'=', 0, 0);
         if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
-            takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile, options.error)) {
+            takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
+                            options.error)) {
         } else if (kModeOptions.contains(arg)) {
             name = arg;
         } else {

@@ -19,7 +19,8 @@ QJsonValue orNull(const QString& text) {
 
 QJsonValue useJson(const std::optional<PortUse>& use) {
     if (!use) return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("reason"), use->reason}, {QStringLiteral("holder"), orNull(use->holder)}};
+    return QJsonObject{{QStringLiteral("reason"), use->reason},
+                       {QStringLiteral("holder"), orNull(use->holder)}};
 }
 
 QJsonObject portJson(const ListedPort& port) {
@@ -63,10 +64,13 @@ QString renderPortList(const std::vector<ListedPort>& ports) {
     QString out;
     for (const ListedPort& port : ports) {
         QString path = escapeControls(port.device);
-        if (port.facts.node != port.device) path += QStringLiteral(" → ") + escapeControls(port.facts.node);
+        if (port.facts.node != port.device)
+            path += QStringLiteral(" → ") + escapeControls(port.facts.node);
         QStringList facts = describeFacts(port.facts, escapeForTerminal);
         if (port.use) facts << escapeControls(port.use->reason);
-        out += QStringLiteral("COM%1  %2  %3\n").arg(port.number).arg(path, facts.join(QStringLiteral("; ")));
+        out += QStringLiteral("COM%1  %2  %3\n")
+                   .arg(port.number)
+                   .arg(path, facts.join(QStringLiteral("; ")));
     }
     return out;
 }
@@ -74,7 +78,9 @@ QString renderPortList(const std::vector<ListedPort>& ports) {
 QByteArray renderPortListJson(const std::vector<ListedPort>& ports) {
     QJsonArray array;
     for (const ListedPort& port : ports) array.append(portJson(port));
-    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), array}}).toJson(QJsonDocument::Compact) + '\n';
+    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), array}})
+               .toJson(QJsonDocument::Compact) +
+           '\n';
 }
 
 }  // namespace qelv

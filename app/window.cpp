@@ -20,8 +20,7 @@ int runWindow(const Options& options, bool startAtOnce) {
     QtEventPump pump;
     QtMainWindow window;
     MainForm form(window.widgets(),
-                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   portDescriber(ports),
+                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); }, portDescriber(ports),
                    [] { QCoreApplication::exit(shutdown::exitCode()); }, version::kNumbers});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });

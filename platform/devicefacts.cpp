@@ -9,16 +9,19 @@ namespace qelv {
 namespace {
 
 // linux/serial.h and linux/serial_core.h; the numbers are kernel ABI and do not move.
+// clang-format off
 constexpr std::array<const char*, 33> kPortTypes = {
-    "unknown",     "8250",       "16450",      "16550",        "16550A",        "CIRRUS",
-    "16650",       "16650V2",    "16750",      "STARTECH",     "16C950",        "16654",
-    "16850",       "RSA",        "NS16550A",   "XSCALE",       "RM9000",        "OCTEON",
-    "AR7",         "U6_16550A",  "TEGRA",      "XR17D15X",     "LPC3220",       "8250_CIR",
-    "XR17V35X",    "BRCM_TRUMANAGE", "ALTR_16550_F32", "ALTR_16550_F64", "ALTR_16550_F128",
-    "RT2880",      "16550A_FSL64", "PXA",      "AMBA"};
+    "unknown", "8250", "16450", "16550", "16550A", "CIRRUS", "16650", "16650V2", "16750",
+    "STARTECH", "16C950", "16654", "16850", "RSA", "NS16550A", "XSCALE", "RM9000", "OCTEON",
+    "AR7", "U6_16550A", "TEGRA", "XR17D15X", "LPC3220", "8250_CIR", "XR17V35X",
+    "BRCM_TRUMANAGE", "ALTR_16550_F32", "ALTR_16550_F64", "ALTR_16550_F128", "RT2880",
+    "16550A_FSL64", "PXA", "AMBA"};
+// clang-format on
 
 // Pseudo-terminal slaves (UNIX98_PTY_SLAVE_MAJOR and the seven after it); sysfs lists none.
-bool isPtySlaveMajor(int major) { return major >= 136 && major <= 143; }
+bool isPtySlaveMajor(int major) {
+    return major >= 136 && major <= 143;
+}
 
 bool nameIs(const QString& name, const char* pattern) {
     return QRegularExpression(QRegularExpression::anchoredPattern(QLatin1String(pattern)))
@@ -53,7 +56,8 @@ QString mmPortTypeFrom(const UdevProperties& udev) {
 
 QStringList serialLinksFrom(const UdevProperties& udev) {
     QStringList links;
-    for (const QString& link : udev.value(QStringLiteral("DEVLINKS")).split(u' ', Qt::SkipEmptyParts))
+    for (const QString& link :
+         udev.value(QStringLiteral("DEVLINKS")).split(u' ', Qt::SkipEmptyParts))
         if (link.startsWith(QLatin1String("/dev/serial/"))) links << link;
     links.sort();
     return links;
@@ -63,12 +67,18 @@ QStringList serialLinksFrom(const UdevProperties& udev) {
 
 QString deviceKindName(DeviceKind kind) {
     switch (kind) {
-    case DeviceKind::Uart: return QStringLiteral("uart");
-    case DeviceKind::UsbSerial: return QStringLiteral("usb-serial");
-    case DeviceKind::UsbAcm: return QStringLiteral("usb-acm");
-    case DeviceKind::Virtual: return QStringLiteral("virtual");
-    case DeviceKind::Other: return QStringLiteral("other");
-    case DeviceKind::Missing: return QStringLiteral("missing");
+        case DeviceKind::Uart:
+            return QStringLiteral("uart");
+        case DeviceKind::UsbSerial:
+            return QStringLiteral("usb-serial");
+        case DeviceKind::UsbAcm:
+            return QStringLiteral("usb-acm");
+        case DeviceKind::Virtual:
+            return QStringLiteral("virtual");
+        case DeviceKind::Other:
+            return QStringLiteral("other");
+        case DeviceKind::Missing:
+            return QStringLiteral("missing");
     }
     return {};
 }
@@ -82,7 +92,8 @@ QString uartTypeName(int portType) {
 DeviceKind classifyDevice(const SysfsTty& tty) {
     if (!tty.exists) return DeviceKind::Missing;
     if (!tty.charDevice) return DeviceKind::Other;
-    if (tty.name.isEmpty()) return isPtySlaveMajor(tty.major) ? DeviceKind::Virtual : DeviceKind::Other;
+    if (tty.name.isEmpty())
+        return isPtySlaveMajor(tty.major) ? DeviceKind::Virtual : DeviceKind::Other;
     if (nameIs(tty.name, "ttyUSB[0-9]+") && tty.hasHardware) return DeviceKind::UsbSerial;
     if (nameIs(tty.name, "ttyACM[0-9]+") && tty.hasHardware) return DeviceKind::UsbAcm;
     if (tty.portType && tty.hasHardware) return DeviceKind::Uart;

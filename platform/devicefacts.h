@@ -40,15 +40,15 @@ using UdevProperties = QHash<QString, QString>;
 
 // Everything known of one device, for --list and the port tooltips.
 struct DeviceFacts {
-    QString node;         // where the mapped path leads (the path itself if it leads nowhere)
-    QString name;         // kernel name, empty when the kernel lists no tty there
+    QString node;  // where the mapped path leads (the path itself if it leads nowhere)
+    QString name;  // kernel name, empty when the kernel lists no tty there
     DeviceKind kind = DeviceKind::Missing;
-    QString uartType;     // "16550A", ... for a UART; "unknown" when the core found none there
+    QString uartType;  // "16550A", ... for a UART; "unknown" when the core found none there
     QString driver;
     QStringList links;    // the /dev/serial/by-id and by-path links that lead to the node
     QString description;  // the model, as udev names it
     QString manufacturer;
-    QString usbId;        // "vvvv:pppp"
+    QString usbId;  // "vvvv:pppp"
     QString serial;
     QString interfaceNumber;  // the USB interface of a multi-port adapter ("00", "02")
     QString mmPortType;       // ModemManager's hint (AT, QCDM, GPS, ...)

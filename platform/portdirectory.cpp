@@ -13,7 +13,8 @@ std::shared_ptr<PortDirectory> PortDirectory::fixed(PortMap map, FactsReader fac
 
 std::shared_ptr<PortDirectory> PortDirectory::system(Enumeration enumerate, FactsReader facts) {
     if (!enumerate) enumerate = [] { return systemSerialDevices(); };
-    std::shared_ptr<PortDirectory> directory(new PortDirectory({}, std::move(enumerate), std::move(facts)));
+    std::shared_ptr<PortDirectory> directory(
+        new PortDirectory({}, std::move(enumerate), std::move(facts)));
     directory->refresh();
     return directory;
 }

@@ -25,7 +25,8 @@ public:
     // A directory that never changes: the map is `map` for good.
     static std::shared_ptr<PortDirectory> fixed(PortMap map, FactsReader facts = {});
     // The system's devices, enumerated now and at each refresh().
-    static std::shared_ptr<PortDirectory> system(Enumeration enumerate = {}, FactsReader facts = {});
+    static std::shared_ptr<PortDirectory> system(Enumeration enumerate = {},
+                                                 FactsReader facts = {});
     // `dir` when given, else $QELV_PORTS, else the system's devices.
     static std::shared_ptr<PortDirectory> fromOptionOrEnvironment(const QString& dir);
 

@@ -53,7 +53,9 @@ QString PortMap::directoryFromOptionOrEnvironment(const QString& dir) {
     return dir.isEmpty() ? qEnvironmentVariable("QELV_PORTS") : dir;
 }
 
-PortMap PortMap::single(const QString& path) { return fromDevices({path}); }
+PortMap PortMap::single(const QString& path) {
+    return fromDevices({path});
+}
 
 std::optional<PortDevice> PortMap::device(int n) const {
     if (n < 1 || n > kMaxPorts) return std::nullopt;
@@ -81,7 +83,8 @@ QStringList PortMap::misnamedEntries(const QString& dir) {
                                             QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression exact(QStringLiteral("^com([1-9]|1[0-6])$"));
     QStringList misnamed;
-    for (const QString& name : QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString& name :
+         QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
         if (comLike.match(name).hasMatch() && !exact.match(name).hasMatch()) misnamed << name;
     return misnamed;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "linesettings.h"
-#include "portguard.h"
 #include "portdirectory.h"
+#include "portguard.h"
 #include "serialport.h"
 
 #include <QSerialPort>
@@ -10,9 +10,9 @@
 namespace qelv {
 
 // The serial port component over QSerialPort, with COM numbers looked up at each open in
-// the map its PortDirectory holds at that moment. Input arrives through the Qt event loop (pumping lets QSerialPort take what the
-// device sent) and is also polled directly by Input, InBufferCount and waitForInput, so
-// readers see data whether or not they pump.
+// the map its PortDirectory holds at that moment. Input arrives through the Qt event loop (pumping
+// lets QSerialPort take what the device sent) and is also polled directly by Input, InBufferCount
+// and waitForInput, so readers see data whether or not they pump.
 class QtSerialPort final : public SerialPort {
 public:
     explicit QtSerialPort(std::shared_ptr<const PortDirectory> ports);

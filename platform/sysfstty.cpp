@@ -78,14 +78,16 @@ DeviceFacts readDeviceFacts(const QString& path, const DeviceFactsSources& sourc
     const SysfsTty tty = readSysfsTty(path, sources.sysRoot);
     const QString node = QFileInfo(path).canonicalFilePath();
     UdevProperties udev;
-    if (!tty.name.isEmpty()) udev = sources.udev ? sources.udev(tty.name) : udevPropertiesOf(tty.name);
+    if (!tty.name.isEmpty())
+        udev = sources.udev ? sources.udev(tty.name) : udevPropertiesOf(tty.name);
     return factsFrom(node.isEmpty() ? path : node, tty, udev);
 }
 
 std::vector<QString> systemSerialDevices(const DeviceFactsSources& sources) {
     std::vector<QString> nodes;
     const QString classDir = sources.sysRoot + QStringLiteral("/class/tty");
-    for (const QString& name : QDir(classDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
+    for (const QString& name :
+         QDir(classDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System)) {
         SysfsTty tty;
         tty.name = name;
         readTtyDir(tty, classDir + u'/' + name, sources.sysRoot);

@@ -13,7 +13,8 @@ UdevProperties udevPropertiesOf(const QString& kernelName) {
     const std::unique_ptr<udev, decltype(&udev_unref)> context(udev_new(), udev_unref);
     if (!context) return properties;
     const std::unique_ptr<udev_device, decltype(&udev_device_unref)> device(
-        udev_device_new_from_subsystem_sysname(context.get(), "tty", kernelName.toLocal8Bit().constData()),
+        udev_device_new_from_subsystem_sysname(context.get(), "tty",
+                                               kernelName.toLocal8Bit().constData()),
         udev_device_unref);
     if (!device) return properties;
     udev_list_entry* entry = nullptr;

@@ -42,10 +42,13 @@ QProcess* start(const QStringList& args, const QString& portsEnv = {}) {
 Ran finish(QProcess* process) {
     std::unique_ptr<QProcess> owned(process);
     EXPECT_TRUE(process->waitForFinished(60000));
-    return {process->exitCode(), process->readAllStandardOutput(), QString::fromUtf8(process->readAllStandardError())};
+    return {process->exitCode(), process->readAllStandardOutput(),
+            QString::fromUtf8(process->readAllStandardError())};
 }
 
-Ran run(const QStringList& args, const QString& portsEnv = {}) { return finish(start(args, portsEnv)); }
+Ran run(const QStringList& args, const QString& portsEnv = {}) {
+    return finish(start(args, portsEnv));
+}
 
 // Sees every open of the files it watches. A FIFO and a pseudo-terminal slave stand in for
 // serial devices: stat, readlink and sysfs reads leave no trace here, an open does.
@@ -53,12 +56,15 @@ class OpenWitness {
 public:
     OpenWitness() : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
     ~OpenWitness() { ::close(m_fd); }
-    void watch(const QString& path) { EXPECT_GE(::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN), 0); }
+    void watch(const QString& path) {
+        EXPECT_GE(::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN), 0);
+    }
     int opensSeen() {
         int seen = 0;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;)
-            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+            for (char* p = buffer; p < buffer + n;
+                 p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
                 ++seen;
         return seen;
     }
@@ -126,7 +132,8 @@ TEST(Modes, AnyOtherPairIsAUsageErrorNamingBoth) {
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         const QString first = r.err.section(u'\n', 0, 0);
         EXPECT_TRUE(first.contains("exclude each other")) << r.err.toStdString();
-        for (const QString& option : named) EXPECT_TRUE(first.contains(option)) << r.err.toStdString();
+        for (const QString& option : named)
+            EXPECT_TRUE(first.contains(option)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
 }
@@ -158,7 +165,8 @@ TEST(Modes, EntriesMeantAsComNamesAreNamedInOneWarning) {
     EXPECT_EQ(r.exitCode, 0);
     const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
-    for (const char* name : {"warning", "COM3", "com01", "com17"}) EXPECT_TRUE(lines[0].contains(name)) << name;
+    for (const char* name : {"warning", "COM3", "com01", "com17"})
+        EXPECT_TRUE(lines[0].contains(name)) << name;
     EXPECT_FALSE(lines[0].contains("notes.txt"));
     EXPECT_TRUE(r.out.startsWith("COM2  "));
 
@@ -184,7 +192,8 @@ TEST(DemoMode, JsonAndTextShowTheBenchAndOpenNoOtherDevice) {
     ASSERT_EQ(t.exitCode, 0) << t.err.toStdString();
     EXPECT_FALSE(t.out.startsWith('{'));
     bool simulated = false;
-    for (const QByteArray& line : t.out.split('\n')) simulated |= line.startsWith("COM1 ") && line.contains("SIM-5600");
+    for (const QByteArray& line : t.out.split('\n'))
+        simulated |= line.startsWith("COM1 ") && line.contains("SIM-5600");
     EXPECT_TRUE(simulated) << t.out.toStdString();
 }
 

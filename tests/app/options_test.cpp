@@ -48,11 +48,17 @@ TEST(Options, ModesThatGoTogetherAndTheOnesThatExcludeEachOther) {
     }
     EXPECT_EQ(parseOptions({"--read-log", "f.log"}).logFile, "f.log");
     const QStringList bad[] = {
-        {"--text", "--json"}, {"--list", "--text"}, {"--list", "--demo"}, {"--demo", "--text", "--json"},
-        {"--read-log", "f", "--list"}, {"--demo", "--ports", "/p"}, {"--read-log", "f", "--ports", "/p"},
+        {"--text", "--json"},
+        {"--list", "--text"},
+        {"--list", "--demo"},
+        {"--demo", "--text", "--json"},
+        {"--read-log", "f", "--list"},
+        {"--demo", "--ports", "/p"},
+        {"--read-log", "f", "--ports", "/p"},
     };
     for (const QStringList& args : bad)
-        EXPECT_TRUE(parseOptions(args).error.contains("exclude each other")) << args.join(' ').toStdString();
+        EXPECT_TRUE(parseOptions(args).error.contains("exclude each other"))
+            << args.join(' ').toStdString();
 }
 
 TEST(Options, VersionCarriesTheNumbersAndTheRecordsTexts) {
@@ -62,7 +68,8 @@ TEST(Options, VersionCarriesTheNumbersAndTheRecordsTexts) {
     EXPECT_TRUE(text.contains("1.01"));
     EXPECT_TRUE(text.contains("Qel_V"));
     EXPECT_TRUE(text.contains("COMポートの起動状態・接続状態・機器名を取得するツール"));
-    for (const char* option : {"--text", "--json", "--demo", "--list", "--ports", "--read-log", "at "})
+    for (const char* option :
+         {"--text", "--json", "--demo", "--list", "--ports", "--read-log", "at "})
         EXPECT_TRUE(helpText().contains(option)) << option;
 }
 

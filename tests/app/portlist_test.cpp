@@ -1,7 +1,7 @@
 // --list from injected sysfs and udev sources: the shape of its JSON and its text lines.
 
-#include "fakesysfs.h"
 #include "portlist.h"
+#include "fakesysfs.h"
 #include "pty.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +38,20 @@ struct ListedBench : ::testing::Test {
         dir.link(3, usb.slavePath());
         dir.link(4, "/nonexistent/qelv");
         const DeviceFactsSources sources{sys.root(), [](const QString& name) {
-            if (name != "ttyUSB0") return UdevProperties{};
-            return UdevProperties{{"ID_MODEL", "FT232R_USB_UART"}, {"ID_VENDOR", "FTDI\x1b[2J"},
-                                  {"ID_VENDOR_ID", "0403"}, {"ID_MODEL_ID", "6001"},
-                                  {"ID_SERIAL_SHORT", "A5\"0"}, {"ID_USB_INTERFACE_NUM", "00"},
-                                  {"ID_MM_PORT_TYPE_AT_PRIMARY", "1"},
-                                  {"DEVLINKS", "/dev/serial/by-id/usb-FTDI-if00"}};
-        }};
-        ports = PortDirectory::fixed(PortMap::fromDirectory(dir.path()),
-                                     [sources](const QString& path) { return readDeviceFacts(path, sources); });
+                                             if (name != "ttyUSB0") return UdevProperties{};
+                                             return UdevProperties{
+                                                 {"ID_MODEL", "FT232R_USB_UART"},
+                                                 {"ID_VENDOR", "FTDI\x1b[2J"},
+                                                 {"ID_VENDOR_ID", "0403"},
+                                                 {"ID_MODEL_ID", "6001"},
+                                                 {"ID_SERIAL_SHORT", "A5\"0"},
+                                                 {"ID_USB_INTERFACE_NUM", "00"},
+                                                 {"ID_MM_PORT_TYPE_AT_PRIMARY", "1"},
+                                                 {"DEVLINKS", "/dev/serial/by-id/usb-FTDI-if00"}};
+                                         }};
+        ports = PortDirectory::fixed(
+            PortMap::fromDirectory(dir.path()),
+            [sources](const QString& path) { return readDeviceFacts(path, sources); });
     }
     std::vector<ListedPort> list() {
         return listPorts(*ports, [this](const QString& node) -> std::optional<PortUse> {
@@ -62,9 +67,9 @@ TEST_F(ListedBench, JsonHasOneObjectPerMappedPortWithEveryField) {
     ASSERT_EQ(top.keys(), QStringList({"ports"}));
     const QJsonArray array = top["ports"].toArray();
     ASSERT_EQ(array.size(), 3);
-    const QStringList fields = {"console", "description", "device", "driver", "in_use", "interface", "kind",
-                                "links", "manufacturer", "mm_port_type", "node", "port", "serial",
-                                "uart_type", "usb"};
+    const QStringList fields = {
+        "console",      "description",  "device", "driver", "in_use", "interface", "kind", "links",
+        "manufacturer", "mm_port_type", "node",   "port",   "serial", "uart_type", "usb"};
     for (const auto& port : array) EXPECT_EQ(port.toObject().keys(), fields);
 
     const QJsonObject com1 = array[0].toObject();

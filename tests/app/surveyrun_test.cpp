@@ -1,12 +1,12 @@
 // Surveys in system mode read the map afresh: what was plugged or pulled between two button
 // presses is what the next survey, its tooltips and its output see.
 
+#include "surveyrun.h"
 #include "fakes.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
 #include "qtserialport.h"
-#include "surveyrun.h"
 #include "unitfactory.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,11 @@ struct SystemSurvey : ::testing::Test {
     Mdcomm unit{line.clock, line.pump, port};
     MemoryForm widgets;
     MainForm form{widgets.widgets(),
-                  {line.pump, [this]() -> Mdcomm& { return unit; }, portDescriber(ports), {}, VersionNumbers{}}};
+                  {line.pump,
+                   [this]() -> Mdcomm& { return unit; },
+                   portDescriber(ports),
+                   {},
+                   VersionNumbers{}}};
 
     void SetUp() override {
         form.Form_Load();

@@ -58,7 +58,8 @@ TEST(DeviceKindOf, NamesDriversAndTheSerialCoreDecide) {
         {SysfsTty{}, DeviceKind::Missing},
     };
     for (const auto& [row, kind] : rows)
-        EXPECT_EQ(deviceKindName(classifyDevice(row)), deviceKindName(kind)) << row.name.toStdString();
+        EXPECT_EQ(deviceKindName(classifyDevice(row)), deviceKindName(kind))
+            << row.name.toStdString();
 }
 
 TEST(DeviceKindOf, UartTypesByTheKernelsNumbers) {
@@ -83,7 +84,8 @@ TEST(DeviceFactsFrom, UdevPropertiesFillTheFacts) {
         {"ID_USB_DRIVER", "ftdi_sio"},
         {"ID_MM_PORT_TYPE_AT_PRIMARY", "1"},
         {"ID_MM_PORT_TYPE_GPS", "0"},
-        {"DEVLINKS", "/dev/serial/by-path/pci-0:1.0-port0 /dev/gps0 /dev/serial/by-id/usb-FTDI_A50285BI-if00"},
+        {"DEVLINKS",
+         "/dev/serial/by-path/pci-0:1.0-port0 /dev/gps0 /dev/serial/by-id/usb-FTDI_A50285BI-if00"},
     };
     SysfsTty usb = tty("ttyUSB0", true);
     usb.driver = "usb";
@@ -135,7 +137,8 @@ TEST(DeviceFactsRead, DriverBehindTheSerialBaseBusAndTheConsole) {
     Pty device;
     FakeSysfs sys;
     sys.add({"ttyS1", "serial", 4, "Y", true}, numberOf(device.slavePath()));
-    const auto facts = readDeviceFacts(device.slavePath(), {sys.root(), [](const QString&) { return UdevProperties{}; }});
+    const auto facts = readDeviceFacts(
+        device.slavePath(), {sys.root(), [](const QString&) { return UdevProperties{}; }});
     EXPECT_EQ(facts.kind, DeviceKind::Uart);
     EXPECT_EQ(facts.uartType, "16550A");
     EXPECT_EQ(facts.driver, "serial");
@@ -143,7 +146,8 @@ TEST(DeviceFactsRead, DriverBehindTheSerialBaseBusAndTheConsole) {
 }
 
 TEST(DeviceFactsRead, WhatIsNoTtyOfTheKernels) {
-    const DeviceFactsSources empty{QStringLiteral("/nonexistent/sys"), [](const QString&) { return UdevProperties{}; }};
+    const DeviceFactsSources empty{QStringLiteral("/nonexistent/sys"),
+                                   [](const QString&) { return UdevProperties{}; }};
     Pty device;  // devpts is not in sysfs: a pseudo-terminal
     EXPECT_EQ(readDeviceFacts(device.slavePath(), empty).kind, DeviceKind::Virtual);
     EXPECT_EQ(readDeviceFacts("/dev/null", empty).kind, DeviceKind::Other);

@@ -50,10 +50,11 @@ TEST(PortMapDirectory, WhatCannotBeAPortsDirectoryAndMisnamedEntries) {
     EXPECT_TRUE(PortMap::directoryProblem(ports.path()).isEmpty());
     EXPECT_TRUE(PortMap::directoryProblem("/nonexistent/qelv").contains("does not exist"));
     EXPECT_TRUE(PortMap::directoryProblem("/dev/null").contains("not a directory"));
-    for (const char* name : {"COM3", "com01", "com17", "com0", "Com5", "com1", "com16", "com9", "com", "comx",
-                             "com3.bak", "ttyS0"})
+    for (const char* name : {"COM3", "com01", "com17", "com0", "Com5", "com1", "com16", "com9",
+                             "com", "comx", "com3.bak", "ttyS0"})
         QFile(ports.path() + "/" + name).open(QIODevice::WriteOnly);
-    EXPECT_EQ(PortMap::misnamedEntries(ports.path()), QStringList({"COM3", "Com5", "com0", "com01", "com17"}));
+    EXPECT_EQ(PortMap::misnamedEntries(ports.path()),
+              QStringList({"COM3", "Com5", "com0", "com01", "com17"}));
 }
 
 TEST(PortMapDirectory, EnvironmentNamesTheDirectoryWhenNoOptionDoes) {
