@@ -48,8 +48,9 @@ Unit makeUnit(const AtRequest& r) {
     auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
     DeadlinePump* pumpView = pump.get();
     parts.pump = std::move(pump);
-    parts.port = std::make_unique<QtSerialPort>(
-        n == 0 ? PortMap::single(*r.port) : PortMap::fromOptionOrEnvironment(r.portsDir));
+    parts.port =
+        std::make_unique<QtSerialPort>(n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
+                                              : PortDirectory::fromOptionOrEnvironment(r.portsDir));
     parts.logWriter = std::make_unique<FileLogWriter>();
     auto unit = std::make_unique<Mdcomm>(std::move(parts));
     unit->MSComm1.setCommPort(n == 0 ? 1 : n);
@@ -162,6 +163,16 @@ int runAtCommand(const QStringList& argsAfterAt) {
     if (request.help) {
         print(stdout, atHelpText());
         return kExitOk;
+    }
+    // A ports directory that cannot be read would make COMn absent, as if nothing were there.
+    const QString dir = PortMap::directoryFromOptionOrEnvironment(request.portsDir);
+    const QString problem = dir.isEmpty() || atPortNumber(*request.port) == 0
+                                ? QString()
+                                : PortMap::directoryProblem(dir);
+    if (!problem.isEmpty()) {
+        print(stderr, QStringLiteral("qel-v at: ") + escapeControls(problem) +
+                          QStringLiteral("\nTry 'qel-v at --help'.\n"));
+        return kExitUsage;
     }
     return execute(request);
 }

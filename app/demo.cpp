@@ -25,10 +25,12 @@ QString simulatorPath() {
     const QString env = qEnvironmentVariable("QELV_MODEMSIM");
     if (!env.isEmpty()) return env;
     const QDir appDir(QCoreApplication::applicationDirPath());
+    // Beside the program in the build tree, in libexec once installed: never a path of the
+    // machine the program was built on.
     const QStringList candidates = {
         appDir.filePath(QStringLiteral("qelv-modemsim")),
-        appDir.filePath(QStringLiteral("../") + QLatin1String(QELV_LIBEXEC_SUBDIR) + QStringLiteral("/qelv-modemsim")),
-        QStringLiteral(QELV_MODEMSIM_PATH)};
+        appDir.filePath(QStringLiteral("../") + QLatin1String(QELV_LIBEXEC_SUBDIR) +
+                        QStringLiteral("/qelv-modemsim"))};
     for (const QString& candidate : candidates)
         if (QFileInfo(candidate).isExecutable()) return candidate;
     return {};
@@ -62,7 +64,7 @@ int runDemo(const Options& options, bool window) {
     if (!window) {
         std::fprintf(stderr, "qel-v: demo: simulated devices on COM1, COM2, COM4, COM5, COM7 (%s)\n",
                      qPrintable(dir.path()));
-        demo.mode = RunMode::Text;
+        if (demo.output == Output::Window) demo.output = Output::Text;
         return runHeadless(demo);
     }
     return runWindow(demo, true);

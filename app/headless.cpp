@@ -3,10 +3,11 @@
 #include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
-#include "progressline.h"
 #include "memorywidgets.h"
+#include "progressline.h"
 #include "qteventpump.h"
 #include "shutdown.h"
+#include "surveyrun.h"
 #include "unitfactory.h"
 #include "version.h"
 
@@ -15,8 +16,8 @@
 namespace qelv {
 
 int runHeadless(const Options& options) {
-    const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
-    installUnitFactory(map);
+    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    installUnitFactory(ports);
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
@@ -27,19 +28,20 @@ int runHeadless(const Options& options) {
                    .endProgram = {},
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(map)});
+                   .newPort = portFactory(ports)});
     form.Form_Load();
     form.Form_Resize();
     try {
-        form.Command1_Click();
+        runSurvey(form, *ports);
     } catch (const ShutdownRequested& request) {
         Mdcomm::releaseInstance();
         return request.exitCode();
     }
     Mdcomm::releaseInstance();
     const QByteArray out =
-        options.mode == RunMode::Json
-            ? renderJson(widgets.grid.cells(), [&map](int n) { return devicePathFor(map, n); })
+        options.output == Output::Json
+            ? renderJson(widgets.grid.cells(),
+                         [&ports](int n) { return devicePathFor(ports->map(), n); })
             : renderTable(widgets.grid.cells()).toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);

@@ -20,20 +20,80 @@ bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name,
     return true;
 }
 
+namespace {
+
+// The options that choose what the program does; --ports is checked with them because the
+// demo and the log reader map no ports of the machine.
+const QStringList kModeOptions = {QStringLiteral("--text"),     QStringLiteral("--json"),
+                                  QStringLiteral("--demo"),     QStringLiteral("--list"),
+                                  QStringLiteral("--read-log"), QStringLiteral("--parallel")};
+
+bool goTogether(const QString& a, const QString& b) {
+    const auto pair = [&](const char* x, const char* y) {
+        return (a == QLatin1String(x) && b == QLatin1String(y)) ||
+               (a == QLatin1String(y) && b == QLatin1String(x));
+    };
+    return pair("--demo", "--text") || pair("--demo", "--json") || pair("--list", "--json") ||
+           pair("--ports", "--text") || pair("--ports", "--json") || pair("--ports", "--list") ||
+           pair("--parallel", "--text") || pair("--parallel", "--json") ||
+           pair("--parallel", "--demo") || pair("--parallel", "--ports");
+}
+
+QString clashIn(const QStringList& given) {
+    for (qsizetype i = 0; i < given.size(); ++i)
+        for (qsizetype j = i + 1; j < given.size(); ++j)
+            if (!goTogether(given.at(i), given.at(j)))
+                return QStringLiteral("%1 and %2 exclude each other").arg(given.at(i), given.at(j));
+    return {};
+}
+
+void settle(Options& options, const QStringList& given) {
+    const auto has = [&given](const char* option) { return given.contains(QLatin1String(option)); };
+    options.parallel = has("--parallel");
+    if (has("--read-log"))
+        options.mode = RunMode::ReadLog;
+    else if (has("--list"))
+        options.mode = RunMode::List;
+    else if (has("--demo"))
+        options.mode = RunMode::Demo;
+    else if (has("--text") || has("--json"))
+        options.mode = RunMode::Survey;
+    if (has("--json"))
+        options.output = Output::Json;
+    else if (has("--text") || options.mode == RunMode::List)
+        options.output = Output::Text;
+}
+
+Options only(RunMode mode) {
+    Options options;
+    options.mode = mode;
+    return options;
+}
+
+}  // namespace
+
 Options parseOptions(const QStringList& args) {
     Options options;
+    QStringList given;
     for (qsizetype i = 0; i < args.size() && options.error.isEmpty(); ++i) {
         const QString& arg = args.at(i);
-        if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error))
-            continue;
-        if (arg == QLatin1String("--text")) options.mode = RunMode::Text;
-        else if (arg == QLatin1String("--json")) options.mode = RunMode::Json;
-        else if (arg == QLatin1String("--demo")) options.mode = RunMode::Demo;
-        else if (arg == QLatin1String("--parallel")) options.parallel = true;
-        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) return {RunMode::Help, {}, {}};
-        else if (arg == QLatin1String("--version") || arg == QLatin1String("-V")) return {RunMode::Version, {}, {}};
-        else options.error = QStringLiteral("unknown argument: %1").arg(arg);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return only(RunMode::Help);
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-V"))
+            return only(RunMode::Version);
+        QString name = arg.section(u'=', 0, 0);
+        if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
+            takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
+                            options.error)) {
+        } else if (kModeOptions.contains(arg)) {
+            name = arg;
+        } else {
+            options.error = QStringLiteral("unknown argument: %1").arg(arg);
+        }
+        if (options.error.isEmpty() && !given.contains(name)) given << name;
     }
+    if (options.error.isEmpty()) options.error = clashIn(given);
+    if (options.error.isEmpty()) settle(options, given);
     return options;
 }
 
@@ -48,22 +108,30 @@ QString versionText() {
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: qel-v [--ports DIR] [--parallel] [--text | --json | --demo]\n"
+        "Usage: qel-v [--ports DIR] [--parallel] [--text | --json]\n"
+        "       qel-v [--ports DIR] --list [--json]\n"
+        "       qel-v --demo [--parallel] [--text | --json]\n"
         "       qel-v at [--ports DIR] PORT [options] COMMAND\n"
         "       qel-v --read-log FILE\n"
         "\n"
         "Surveys the serial ports COM1 to COM16: which ones open, which answer the AT\n"
         "command ATE0Q0V1 with OK, and what each device says to ATI4I2I0.\n"
         "\n"
-        "Without options the window opens; its start button runs a survey.\n"
+        "Without options the window opens; its start button runs a survey. Each survey\n"
+        "reads the map of COM numbers afresh, so a USB adapter plugged in since is seen.\n"
         "\n"
         "Options:\n"
         "  --text        run one survey without a window and print the grid as a table\n"
         "                (device texts escaped: \\r, \\n, \\xNN)\n"
         "  --json        run one survey without a window and print the grid as JSON\n"
-        "  --demo        survey a bench of simulated modems on pseudo-terminals\n"
-        "  --parallel    the two AT passes talk to all their ports at once: a whole survey\n"
-        "                takes about as long as one port (3 s a pass) instead of 3 s a port;\n"
+        "  --list        print the COM map and what the system knows of each device\n"
+        "                (kind, UART type, driver, model, USB ids, links, who uses it),\n"
+        "                one line per mapped port; with --json one object per port.\n"
+        "                Reads sysfs and udev only: no device is opened\n"
+        "  --demo        survey a bench of simulated modems on pseudo-terminals, in the\n"
+        "                window, or printed with --text or --json\n"
+        "  --parallel    the two AT passes talk to all their ports at once: a survey takes\n"
+        "                about as long as one port (3 s a pass) instead of 3 s a port;\n"
         "                the grid comes out the same\n"
         "  --ports DIR   COMn is the device DIR/comN (a link or a device node); a COMn\n"
         "                without an entry has no device. Default: $QELV_PORTS, else the\n"
@@ -73,6 +141,8 @@ QString helpText() {
         "  --read-log FILE  print the records of a modem log (MDCOM.LOG), texts escaped\n"
         "  -h, --help    show this help\n"
         "  -V, --version show the version\n"
+        "\n"
+        "Other pairs of --text, --json, --list, --demo and --read-log exclude each other.\n"
         "\n"
         "Exit status: 0 done, 1 failure, 2 bad command line, 128+N ended by signal N.\n");
 }

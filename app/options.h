@@ -5,12 +5,17 @@
 
 namespace qelv {
 
-enum class RunMode { Window, Text, Json, Demo, Help, Version };
+enum class RunMode { Window, Survey, Demo, List, ReadLog, Help, Version };
+
+// How a survey (of the ports or of the demo's bench) or the port list is shown.
+enum class Output { Window, Text, Json };
 
 struct Options {
     RunMode mode = RunMode::Window;
+    Output output = Output::Window;
     QString portsDir;  // empty: $QELV_PORTS, else the system's devices
     bool parallel = false;  // the AT passes talk to all their ports at once
+    QString logFile;   // for --read-log
     QString error;     // set when the command line is not understood
 };
 
@@ -19,7 +24,10 @@ struct Options {
 bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
                      QString& error);
 
-// Parses the program's arguments (without the program name).
+// Parses the program's arguments (without the program name). Modes never override each
+// other: --demo goes with --text or --json (the bench shown that way), --list with --json;
+// any other two modes, or --ports with a mode that maps no ports of the machine, are an
+// error naming the two options.
 Options parseOptions(const QStringList& arguments);
 
 QString helpText();

@@ -61,13 +61,7 @@ std::optional<QByteArray> readRegularFile(const QString& path, QString& why) {
 
 }  // namespace
 
-int runReadLog(const QStringList& argsAfterOption) {
-    if (argsAfterOption.size() != 1) {
-        print(stderr, QStringLiteral("qel-v: --read-log needs exactly one FILE\n"
-                                     "Try 'qel-v --help'.\n"));
-        return kExitUsage;
-    }
-    const QString& path = argsAfterOption.first();
+int runReadLog(const QString& path) {
     QString why;
     const std::optional<QByteArray> bytes = readRegularFile(path, why);
     if (!bytes) {

@@ -1,5 +1,6 @@
 #include "unitfactory.h"
 
+#include "devicetext.h"
 #include "filelogwriter.h"
 #include "mdcomm.h"
 #include "qteventpump.h"
@@ -9,26 +10,31 @@
 
 namespace qelv {
 
-void installUnitFactory(const PortMap& map) {
-    Mdcomm::installFactory([map] {
+void installUnitFactory(std::shared_ptr<PortDirectory> ports) {
+    Mdcomm::installFactory([ports] {
         MdcommParts parts;
         parts.clock = std::make_unique<SystemTickClock>();
         parts.pump = std::make_unique<QtEventPump>();
-        parts.port = std::make_unique<QtSerialPort>(map);
+        parts.port = std::make_unique<QtSerialPort>(ports);
         parts.logWriter = std::make_unique<FileLogWriter>();
         return std::make_unique<Mdcomm>(std::move(parts));
     });
 }
 
-std::function<std::unique_ptr<SerialPort>()> portFactory(const PortMap& map) {
-    return [map]() -> std::unique_ptr<SerialPort> { return std::make_unique<QtSerialPort>(map); };
+std::function<std::unique_ptr<SerialPort>()> portFactory(std::shared_ptr<PortDirectory> ports) {
+    return
+        [ports]() -> std::unique_ptr<SerialPort> { return std::make_unique<QtSerialPort>(ports); };
 }
 
-std::function<QString(int)> portDescriber(const PortMap& map) {
-    auto known = std::make_shared<QList<QSerialPortInfo>>();
-    return [map, known](int n) {
-        if (n == 1 || known->isEmpty()) *known = QSerialPortInfo::availablePorts();
-        return map.describe(n, *known);
+std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports) {
+    return [ports](int n) {
+        const auto device = ports->map().device(n);
+        if (!device) return QStringLiteral("COM%1: デバイスがありません").arg(n);
+        QStringList lines{device->path};
+        const QFileInfo info(device->path);
+        if (info.isSymLink()) lines.first() += QStringLiteral(" → ") + info.symLinkTarget();
+        if (const auto facts = ports->facts(n)) lines << describeFacts(*facts);
+        return lines.join(u'\n');
     };
 }
 

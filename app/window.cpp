@@ -5,6 +5,7 @@
 #include "qteventpump.h"
 #include "qtmainwindow.h"
 #include "shutdown.h"
+#include "surveyrun.h"
 #include "unitfactory.h"
 #include "version.h"
 
@@ -14,27 +15,27 @@
 namespace qelv {
 
 int runWindow(const Options& options, bool startAtOnce) {
-    const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
-    installUnitFactory(map);
+    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    installUnitFactory(ports);
     QtEventPump pump;
     QtMainWindow window;
     MainForm form(window.widgets(),
                   {.pump = pump,
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
-                   .describePort = portDescriber(map),
+                   .describePort = portDescriber(ports),
                    .endProgram = [] { QCoreApplication::exit(shutdown::exitCode()); },
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(map)});
+                   .newPort = portFactory(ports)});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
     QObject::connect(&window, &QtMainWindow::closeRequested, [&form] {
         std::int16_t cancel = 0;
         form.Form_Unload(cancel);
     });
-    QObject::connect(&window, &QtMainWindow::startClicked, [&form] {
+    QObject::connect(&window, &QtMainWindow::startClicked, [&form, &ports] {
         try {
-            form.Command1_Click();
+            runSurvey(form, *ports);
         } catch (const ShutdownRequested& request) {
             // The close or signal that asked for this already ended the main loop's future;
             // what is left is to let go of the port before anything else.

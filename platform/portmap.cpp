@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
+#include <QRegularExpression>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -12,17 +12,6 @@ namespace qelv {
 namespace {
 
 constexpr int kMaxPorts = 16;
-
-QString usbIdOf(const QSerialPortInfo& info) {
-    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier()) return {};
-    return QStringLiteral("%1:%2")
-        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-}
-
-PortDevice deviceFrom(const QString& path, const QSerialPortInfo& info) {
-    return {path, info.description(), info.manufacturer(), usbIdOf(info)};
-}
 
 // Splits "ttyUSB10" into ("ttyUSB", 10); a name without trailing digits gets -1.
 std::pair<QString, long long> splitNumber(const QString& name) {
@@ -50,58 +39,54 @@ PortMap PortMap::fromDirectory(const QString& dir) {
     return map;
 }
 
-PortMap PortMap::fromSystem() {
-    auto infos = QSerialPortInfo::availablePorts();
-    std::sort(infos.begin(), infos.end(), [](const auto& a, const auto& b) {
-        return systemOrderLess(a.portName(), b.portName());
+PortMap PortMap::fromDevices(std::vector<QString> nodes) {
+    std::sort(nodes.begin(), nodes.end(), [](const QString& a, const QString& b) {
+        return systemOrderLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
     });
+    if (nodes.size() > kMaxPorts) nodes.resize(kMaxPorts);
     PortMap map;
-    for (const auto& info : infos) {
-        if (map.m_system.size() == kMaxPorts) break;
-        map.m_system.push_back(deviceFrom(info.systemLocation(), info));
-    }
+    map.m_system = std::move(nodes);
     return map;
 }
 
-PortMap PortMap::fromOptionOrEnvironment(const QString& dir) {
-    if (!dir.isEmpty()) return fromDirectory(dir);
-    const QString fromEnv = qEnvironmentVariable("QELV_PORTS");
-    if (!fromEnv.isEmpty()) return fromDirectory(fromEnv);
-    return fromSystem();
+QString PortMap::directoryFromOptionOrEnvironment(const QString& dir) {
+    return dir.isEmpty() ? qEnvironmentVariable("QELV_PORTS") : dir;
 }
 
 PortMap PortMap::single(const QString& path) {
-    PortMap map;
-    map.m_system.push_back({path, {}, {}, {}});
-    return map;
+    return fromDevices({path});
 }
 
 std::optional<PortDevice> PortMap::device(int n) const {
     if (n < 1 || n > kMaxPorts) return std::nullopt;
     if (!isDirectory()) {
         if (static_cast<std::size_t>(n) > m_system.size()) return std::nullopt;
-        return m_system[static_cast<std::size_t>(n - 1)];
+        return PortDevice{m_system[static_cast<std::size_t>(n - 1)]};
     }
     const QString entry = QDir(m_dir).filePath(QStringLiteral("com%1").arg(n));
     const QFileInfo info(entry);
     if (!info.exists() && !info.isSymLink()) return std::nullopt;
-    return PortDevice{entry, {}, {}, {}};
+    return PortDevice{entry};
 }
 
-QString PortMap::describe(int n, const QList<QSerialPortInfo>& known) const {
-    auto dev = device(n);
-    if (!dev) return QStringLiteral("COM%1: デバイスがありません").arg(n);
-    QStringList lines{dev->path};
-    const QFileInfo info(dev->path);
-    if (info.isSymLink()) lines.first() += QStringLiteral(" → ") + info.symLinkTarget();
-    const QString target = info.canonicalFilePath();
-    for (const QSerialPortInfo& serial : known)
-        if (dev->description.isEmpty() && !target.isEmpty() && serial.systemLocation() == target)
-            *dev = deviceFrom(dev->path, serial);
-    if (!dev->description.isEmpty()) lines << dev->description;
-    if (!dev->manufacturer.isEmpty()) lines << dev->manufacturer;
-    if (!dev->usbId.isEmpty()) lines << QStringLiteral("USB %1").arg(dev->usbId);
-    return lines.join(u'\n');
+QString PortMap::directoryProblem(const QString& dir) {
+    const QFileInfo info(dir);
+    if (!info.exists()) return QStringLiteral("the ports directory %1 does not exist").arg(dir);
+    if (!info.isDir()) return QStringLiteral("the ports directory %1 is not a directory").arg(dir);
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("the ports directory %1 cannot be read").arg(dir);
+    return {};
+}
+
+QStringList PortMap::misnamedEntries(const QString& dir) {
+    static const QRegularExpression comLike(QStringLiteral("^com[0-9]+$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression exact(QStringLiteral("^com([1-9]|1[0-6])$"));
+    QStringList misnamed;
+    for (const QString& name :
+         QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        if (comLike.match(name).hasMatch() && !exact.match(name).hasMatch()) misnamed << name;
+    return misnamed;
 }
 
 }  // namespace qelv

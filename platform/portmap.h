@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QList>
-#include <QSerialPortInfo>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -10,10 +9,7 @@
 namespace qelv {
 
 struct PortDevice {
-    QString path;          // as mapped: a device node, or a link to one
-    QString description;   // what the system knows of it; empty when nothing
-    QString manufacturer;
-    QString usbId;         // "vvvv:pppp" for USB devices
+    QString path;  // as mapped: a device node, or a link to one
 };
 
 // Which device stands behind COM1 to COM16.
@@ -22,25 +18,22 @@ struct PortDevice {
 // device and a COMn without an entry has none. The directory is read at each lookup, so a
 // link that appears or vanishes between surveys is seen.
 //
-// Without one, COM numbers go in order to the serial devices the system reports: on-board
+// Without one, COM numbers go in order to a list of the system's serial devices: on-board
 // UARTs first (ttyS*, in number order), then USB and other serial devices in name order,
-// numbers compared as numbers (ttyUSB2 before ttyUSB10).
+// numbers compared as numbers (ttyUSB2 before ttyUSB10). Such a map is one reading of the
+// system; PortDirectory takes a new one at each survey.
 class PortMap {
 public:
     static PortMap fromDirectory(const QString& dir);
-    static PortMap fromSystem();
-    // Ports directory from `dir`, else from $QELV_PORTS, else the system's devices.
-    static PortMap fromOptionOrEnvironment(const QString& dir);
+    // From device nodes in any order; past the sixteenth, devices have no COM number.
+    static PortMap fromDevices(std::vector<QString> nodes);
+    // The ports directory named by `dir`, else by $QELV_PORTS; empty when neither names one.
+    static QString directoryFromOptionOrEnvironment(const QString& dir);
     // COM1 is `path` and no other COMn has a device: for a port named by its path.
     static PortMap single(const QString& path);
 
-    // Cheap: reads the ports directory, asks the system nothing. A mapped entry's
-    // description fields are empty; describe() fills them in.
+    // Cheap: reads the ports directory, asks the system nothing.
     std::optional<PortDevice> device(int n) const;
-    // For the tooltip of the port's row: its device and what the system knows of it, looked
-    // up in `known` (QSerialPortInfo::availablePorts(), which is slow: take it once for all
-    // sixteen ports).
-    QString describe(int n, const QList<QSerialPortInfo>& known) const;
 
     bool isDirectory() const { return !m_dir.isEmpty(); }
     const QString& directory() const { return m_dir; }
@@ -48,9 +41,15 @@ public:
     // Orders device names as the system map does; exposed for tests.
     static bool systemOrderLess(const QString& a, const QString& b);
 
+    // Why `dir` cannot be a ports directory (missing, not a directory, unreadable), in one
+    // line for the user; empty when it can.
+    static QString directoryProblem(const QString& dir);
+    // Entries of `dir` that look meant as COM names but are none (COM3, com01, com17).
+    static QStringList misnamedEntries(const QString& dir);
+
 private:
     QString m_dir;
-    std::vector<PortDevice> m_system;
+    std::vector<QString> m_system;
 };
 
 }  // namespace qelv

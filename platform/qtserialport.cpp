@@ -42,7 +42,9 @@ bool meansGone(QSerialPort::SerialPortError error) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(PortMap map) : m_map(std::move(map)) {
+QtSerialPort::QtSerialPort(PortMap map) : QtSerialPort(PortDirectory::fixed(std::move(map))) {}
+
+QtSerialPort::QtSerialPort(std::shared_ptr<const PortDirectory> ports) : m_ports(std::move(ports)) {
     // The event loop may see the failure first; remember it for the next reader.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
@@ -101,12 +103,12 @@ void QtSerialPort::setPortOpen(bool open) {
 }
 
 QString QtSerialPort::devicePath() const {
-    const auto dev = m_map.device(m_commPort);
+    const auto dev = m_ports->map().device(m_commPort);
     return dev ? dev->path : QString();
 }
 
 void QtSerialPort::open() {
-    const auto dev = m_map.device(m_commPort);
+    const auto dev = m_ports->map().device(m_commPort);
     if (!dev)
         throw ModemError(errc::kPortOpenFailed,
                          QStringLiteral("デバイスがありません"),

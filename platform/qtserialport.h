@@ -1,20 +1,21 @@
 #pragma once
 
 #include "linesettings.h"
+#include "portdirectory.h"
 #include "portguard.h"
-#include "portmap.h"
 #include "serialport.h"
 
 #include <QSerialPort>
 
 namespace qelv {
 
-// The serial port component over QSerialPort, with COM numbers looked up in a PortMap at
-// each open. Input arrives through the Qt event loop (pumping lets QSerialPort take what the
-// device sent) and is also polled directly by Input, InBufferCount and waitForInput, so
-// readers see data whether or not they pump.
+// The serial port component over QSerialPort, with COM numbers looked up at each open in
+// the map its PortDirectory holds at that moment. Input arrives through the Qt event loop (pumping
+// lets QSerialPort take what the device sent) and is also polled directly by Input, InBufferCount
+// and waitForInput, so readers see data whether or not they pump.
 class QtSerialPort final : public SerialPort {
 public:
+    explicit QtSerialPort(std::shared_ptr<const PortDirectory> ports);
     explicit QtSerialPort(PortMap map);
     ~QtSerialPort() override;
 
@@ -34,7 +35,7 @@ public:
     bool waitForInput(int timeoutMs) override;
     QString devicePath() const override;
 
-    const PortMap& portMap() const { return m_map; }
+    const PortMap& portMap() const { return m_ports->map(); }
 
 private:
     void open();
@@ -45,7 +46,7 @@ private:
     void failIfGone(const QString& what);
     [[noreturn]] void failIo(const QString& what);
 
-    PortMap m_map;
+    std::shared_ptr<const PortDirectory> m_ports;
     QSerialPort m_port;
     std::unique_ptr<PortGuard> m_guard;
     std::int16_t m_commPort = 1;

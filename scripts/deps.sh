@@ -5,7 +5,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES="
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev libudev-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth socat picocom clang libclang-rt-14-dev

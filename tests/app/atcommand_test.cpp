@@ -219,6 +219,8 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(),
             QStringLiteral("AT")}),
         at({QStringLiteral("COM17"), QStringLiteral("AT")}),
+        at({QStringLiteral("--ports"), QStringLiteral("/nonexistent/qelv"), QStringLiteral("COM1"),
+            QStringLiteral("AT")}),
         at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(),
             QStringLiteral("AT")}),
         at({pty.slavePath(), QStringLiteral("AT"), QStringLiteral("extra")}),

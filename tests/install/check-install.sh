@@ -7,6 +7,7 @@
 set -eu
 
 build=${1:?usage: check-install.sh BUILD_DIR}
+source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
@@ -24,7 +25,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
 }
 
 for f in bin/qel-v libexec/qel-v/qelv-modemsim; do
-    if [ ! -f "$prefix/$f" ] || [ ! -x "$prefix/$f" ]; then fail "$f is missing or not executable"; fi
+    if [ ! -f "$prefix/$f" ] || [ ! -x "$prefix/$f" ]; then fail "$f is missing or not executable"; continue; fi
+    # Installed programs are stripped and hold no path of the machine they were built on.
+    readelf -S "$prefix/$f" | grep -q '\.debug_info' && fail "$f is not stripped"
+    strings -a "$prefix/$f" | grep -qF -e "$source" -e "$(cd "$build" && pwd)" && fail "$f holds a build path"
 done
 for f in share/applications/qel-v.desktop share/man/man1/qel-v.1 \
          share/icons/hicolor/scalable/apps/qel-v.svg; do

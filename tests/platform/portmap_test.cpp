@@ -32,15 +32,38 @@ TEST(PortMapDirectory, EntriesAreReadAtEachLookup) {
     EXPECT_FALSE(map.device(0));
     ports.unlink(16);
     EXPECT_FALSE(map.device(16));
-    EXPECT_TRUE(map.describe(4, {}).contains("COM4"));
-    EXPECT_TRUE(map.describe(3, {}).contains("→ /nonexistent/qelv"));
+}
+
+TEST(PortMapSystem, DevicesInSystemOrderAndNoMoreThanSixteen) {
+    std::vector<QString> nodes = {"/dev/ttyUSB10", "/dev/ttyS1", "/dev/ttyUSB2"};
+    for (int i = 0; i < 20; ++i) nodes.push_back(QStringLiteral("/dev/ttyACM%1").arg(i));
+    const PortMap map = PortMap::fromDevices(nodes);
+    EXPECT_EQ(map.device(1)->path, "/dev/ttyS1");
+    EXPECT_EQ(map.device(2)->path, "/dev/ttyACM0");
+    EXPECT_EQ(map.device(16)->path, "/dev/ttyACM14");
+    EXPECT_FALSE(map.device(17));
+    EXPECT_FALSE(PortMap::fromDevices({}).device(1));
+}
+
+TEST(PortMapDirectory, WhatCannotBeAPortsDirectoryAndMisnamedEntries) {
+    PortsDir ports;
+    EXPECT_TRUE(PortMap::directoryProblem(ports.path()).isEmpty());
+    EXPECT_TRUE(PortMap::directoryProblem("/nonexistent/qelv").contains("does not exist"));
+    EXPECT_TRUE(PortMap::directoryProblem("/dev/null").contains("not a directory"));
+    for (const char* name : {"COM3", "com01", "com17", "com0", "Com5", "com1", "com16", "com9",
+                             "com", "comx", "com3.bak", "ttyS0"})
+        QFile(ports.path() + "/" + name).open(QIODevice::WriteOnly);
+    EXPECT_EQ(PortMap::misnamedEntries(ports.path()),
+              QStringList({"COM3", "Com5", "com0", "com01", "com17"}));
 }
 
 TEST(PortMapDirectory, EnvironmentNamesTheDirectoryWhenNoOptionDoes) {
     PortsDir ports;
     qputenv("QELV_PORTS", ports.path().toLocal8Bit());
-    EXPECT_EQ(PortMap::fromOptionOrEnvironment({}).directory(), ports.path());
-    EXPECT_EQ(PortMap::fromOptionOrEnvironment("/elsewhere").directory(), "/elsewhere");
+    EXPECT_EQ(PortMap::directoryFromOptionOrEnvironment({}), ports.path());
+    EXPECT_EQ(PortMap::directoryFromOptionOrEnvironment("/elsewhere"), "/elsewhere");
+    qunsetenv("QELV_PORTS");
+    EXPECT_EQ(PortMap::directoryFromOptionOrEnvironment({}), "");
     qunsetenv("QELV_PORTS");
 }
 

@@ -1,0 +1,19 @@
+#include "runmodes.h"
+
+#include "portlist.h"
+
+#include <cstdio>
+
+namespace qelv {
+
+int runList(const Options& options) {
+    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto listed = listPorts(*ports);
+    const QByteArray out = options.output == Output::Json ? renderPortListJson(listed)
+                                                          : renderPortList(listed).toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    std::fflush(stdout);
+    return kExitOk;
+}
+
+}  // namespace qelv

@@ -1,0 +1,86 @@
+#include "portlist.h"
+
+#include "devicetext.h"
+#include "terminalescape.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace qelv {
+
+namespace {
+
+constexpr int kLastPort = 16;
+
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+QJsonValue useJson(const std::optional<PortUse>& use) {
+    if (!use) return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("reason"), use->reason},
+                       {QStringLiteral("holder"), orNull(use->holder)}};
+}
+
+QJsonObject portJson(const ListedPort& port) {
+    const DeviceFacts& f = port.facts;
+    return QJsonObject{
+        {QStringLiteral("port"), QStringLiteral("COM%1").arg(port.number)},
+        {QStringLiteral("device"), port.device},
+        {QStringLiteral("node"), f.node},
+        {QStringLiteral("links"), QJsonArray::fromStringList(f.links)},
+        {QStringLiteral("driver"), orNull(f.driver)},
+        {QStringLiteral("kind"), deviceKindName(f.kind)},
+        {QStringLiteral("uart_type"), orNull(f.uartType)},
+        {QStringLiteral("description"), orNull(f.description)},
+        {QStringLiteral("manufacturer"), orNull(f.manufacturer)},
+        {QStringLiteral("usb"), orNull(f.usbId)},
+        {QStringLiteral("serial"), orNull(f.serial)},
+        {QStringLiteral("interface"), orNull(f.interfaceNumber)},
+        {QStringLiteral("mm_port_type"), orNull(f.mmPortType)},
+        {QStringLiteral("console"), f.console},
+        {QStringLiteral("in_use"), useJson(port.use)},
+    };
+}
+
+}  // namespace
+
+std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use) {
+    std::vector<ListedPort> listed;
+    for (int n = 1; n <= kLastPort; ++n) {
+        const auto device = ports.map().device(n);
+        if (!device) continue;
+        ListedPort port{n, device->path, *ports.facts(n), std::nullopt};
+        // Who holds a FIFO or /dev/null is nobody's concern; a tty of any kind is.
+        const bool tty = !port.facts.name.isEmpty() || port.facts.kind == DeviceKind::Virtual;
+        if (tty) port.use = use ? use(port.facts.node) : findPortUse(port.facts.node);
+        listed.push_back(std::move(port));
+    }
+    return listed;
+}
+
+QString renderPortList(const std::vector<ListedPort>& ports) {
+    QString out;
+    for (const ListedPort& port : ports) {
+        QString path = escapeControls(port.device);
+        if (port.facts.node != port.device)
+            path += QStringLiteral(" → ") + escapeControls(port.facts.node);
+        QStringList facts = describeFacts(port.facts, escapeForTerminal);
+        if (port.use) facts << escapeControls(port.use->reason);
+        out += QStringLiteral("COM%1  %2  %3\n")
+                   .arg(port.number)
+                   .arg(path, facts.join(QStringLiteral("; ")));
+    }
+    return out;
+}
+
+QByteArray renderPortListJson(const std::vector<ListedPort>& ports) {
+    QJsonArray array;
+    for (const ListedPort& port : ports) array.append(portJson(port));
+    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), array}})
+               .toJson(QJsonDocument::Compact) +
+           '\n';
+}
+
+}  // namespace qelv

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "devicefacts.h"
+#include "portdirectory.h"
+#include "portuse.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qelv {
+
+// One mapped COM number as --list shows it.
+struct ListedPort {
+    int number = 0;
+    QString device;  // the path as mapped
+    DeviceFacts facts;
+    std::optional<PortUse> use;
+};
+
+using PortUseCheck = std::function<std::optional<PortUse>(const QString& devicePath)>;
+
+// The mapped ports of `ports` in COM order, with their facts and who else uses them
+// (`use`, findPortUse unless given). Opens no device; only ttys are asked about.
+std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use = {});
+
+// One line per port: "COM1  PATH  FACT; FACT; ...", device texts escaped for the terminal.
+QString renderPortList(const std::vector<ListedPort>& ports);
+
+// {"ports": [{"port": "COM1", "device": PATH, "node": PATH, "links": [...], "driver": S,
+//   "kind": "uart" | "usb-serial" | "usb-acm" | "virtual" | "other" | "missing",
+//   "uart_type": S, "description": S, "manufacturer": S, "usb": "vvvv:pppp", "serial": S,
+//   "interface": S, "mm_port_type": S, "console": BOOL,
+//   "in_use": null | {"reason": S, "holder": S}}, ...]}
+// where S is a string, or null for a fact nobody knows.
+QByteArray renderPortListJson(const std::vector<ListedPort>& ports);
+
+}  // namespace qelv
