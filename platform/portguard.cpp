@@ -28,8 +28,8 @@ namespace {
 
 // Exclusive mode with no user in sight. A pseudo-terminal keeps it while its master is open,
 // so a program killed before it could clear it leaves it on for the next comer.
-[[noreturn]] void exclusiveWithoutUser(const QString& path) {
-    const QString farEnd = farEndHolders(path);
+[[noreturn]] void exclusiveWithoutUser(const QString& path, const PortUseSources& sources) {
+    const QString farEnd = farEndHolders(path, sources);
     if (!farEnd.isEmpty())
         busy(QStringLiteral(
                  "使用中です: %1 — 排他モードが残っています (開いているのはデバイス側の %2 "
@@ -57,7 +57,7 @@ bool isPhantomUart(int fd) {
     return info.type == PORT_UNKNOWN;
 }
 
-void checkOpened(int fd, const QString& path) {
+void checkOpened(int fd, const QString& path, const PortUseSources& sources) {
     if (::isatty(fd) != 1)
         fail({OpenFailure::NotSerial,
               QStringLiteral("シリアルデバイスではありません: %1").arg(path)});
@@ -65,7 +65,7 @@ void checkOpened(int fd, const QString& path) {
         fail({OpenFailure::Absent,
               QStringLiteral("デバイスがありません: %1 (ハードウェアのないポート)").arg(path)});
     int exclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) exclusiveWithoutUser(path);
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) exclusiveWithoutUser(path, sources);
     checkFlock(fd, path);
 }
 
@@ -93,17 +93,18 @@ QString flockHolders(const QString& devicePath) {
     return holders.join(QStringLiteral(", "));
 }
 
-std::unique_ptr<PortGuard> PortGuard::acquire(const QString& devicePath) {
+std::unique_ptr<PortGuard> PortGuard::acquire(const QString& devicePath,
+                                              const PortUseSources& sources) {
     const QString given = QFileInfo(devicePath).absoluteFilePath();
     if (const ProbeResult pre = precheckPort(given); pre.failure != OpenFailure::None) fail(pre);
-    if (const auto use = findPortUse(given)) busy(use->message());
+    if (const auto use = findPortUse(given, sources)) busy(use->message());
     const QString path = QFileInfo(given).canonicalFilePath();
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == EBUSY) exclusiveWithoutUser(path);
+    if (fd < 0 && errno == EBUSY) exclusiveWithoutUser(path, sources);
     if (fd < 0) fail(diagnosePort(path));
     std::unique_ptr<PortGuard> guard(new PortGuard(fd));
-    checkOpened(fd, path);
+    checkOpened(fd, path, sources);
     return guard;
 }
 

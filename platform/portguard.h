@@ -24,8 +24,9 @@ public:
     // how to free the port where that is known) when the device is absent, refused, not a
     // terminal, or held by another program. Exclusive mode with nobody but a
     // pseudo-terminal's far end holding the device (left on by a program that was killed) is
-    // Busy too, and said so.
-    static std::unique_ptr<PortGuard> acquire(const QString& devicePath);
+    // Busy too, and said so. `sources` is where findPortUse looks.
+    static std::unique_ptr<PortGuard> acquire(const QString& devicePath,
+                                              const PortUseSources& sources = {});
     ~PortGuard();
     PortGuard(const PortGuard&) = delete;
     PortGuard& operator=(const PortGuard&) = delete;
