@@ -10,10 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace qelv;
@@ -145,6 +149,155 @@ TEST(PortUse, ExclusiveModeLeftByAKilledProgramIsSaidSoNotBlamedOnTheDeviceSide)
         << text.toStdString();
     EXPECT_FALSE(text.startsWith(QStringLiteral("使用中です: %1 — PID").arg(device.slave())));
     EXPECT_EQ(device.received(), QByteArray());
+}
+
+}  // namespace
+
+namespace {
+
+// Lock files and the console, each looked for in folders of the test's own.
+struct InjectedSources : ::testing::Test {
+    PtyDevice device;
+    QTemporaryDir locks, sys, links;
+    PortUseSources sources{QStringLiteral("/proc"), sys.path(), {locks.path()}};
+    QString link = QDir(links.path()).filePath(QStringLiteral("usb-modem-if00"));
+
+    void SetUp() override { ASSERT_TRUE(QFile::link(device.slave(), link)); }
+    void writeFile(const QString& dir, const QString& name, const QByteArray& content) {
+        QDir(dir).mkpath(QFileInfo(name).path());
+        QFile file(QDir(dir).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    void clearFolders() {
+        for (QTemporaryDir* dir : {&locks, &sys}) {
+            const QDir folder(dir->path());
+            for (const QString& entry : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+                QDir(folder.filePath(entry)).removeRecursively();
+                QFile::remove(folder.filePath(entry));
+            }
+        }
+    }
+};
+
+pid_t deadPid() {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+TEST_F(InjectedSources, LockFilesUnderTheLinksNameTheDevicesAndQtsCount) {
+    const QByteArray live = QByteArray::number(::getppid()).rightJustified(10) + '\n';
+    const QByteArray dead = QByteArray::number(deadPid()).rightJustified(10) + '\n';
+    const QByteArray self = QByteArray::number(::getpid()) + '\n';
+    struct Row {
+        QString name;
+        QByteArray content;
+        bool busy;
+    };
+    const Row rows[] = {
+        {QStringLiteral("LCK..usb-modem-if00"), live, true},  // cu -l on the link
+        {QStringLiteral("LCK..") + device.index(), live, true},
+        {QStringLiteral("LCK..pts_") + device.index(), live, true},
+        {QStringLiteral("LCK..usb-modem-if00"), dead, false},  // stale
+        {QStringLiteral("LCK..usb-modem-if01"), live, false},  // another device's
+        {QStringLiteral("LCK..pts_") + device.index() + u'0', live, false},
+        {QStringLiteral("LCK..usb-modem-if00"), self, false},
+    };
+    for (const Row& row : rows) {
+        clearFolders();
+        writeFile(locks.path(), row.name, row.content);
+        const auto use = findPortUse(link, sources);
+        EXPECT_EQ(use.has_value(), row.busy) << row.name.toStdString();
+        if (use) {
+            EXPECT_TRUE(use->holder.startsWith(processLabelOf(::getppid())))
+                << row.name.toStdString();
+        }
+    }
+}
+
+TEST_F(InjectedSources, ALockFileWithoutAPidNamesTheFileToRemove) {
+    for (const QByteArray& content : {QByteArray(), QByteArray("\n"), QByteArray("garbage\n")}) {
+        clearFolders();
+        writeFile(locks.path(), QStringLiteral("LCK..usb-modem-if00"), content);
+        const QString file = QDir(locks.path()).filePath(QStringLiteral("LCK..usb-modem-if00"));
+        const auto use = findPortUse(link, sources);
+        ASSERT_TRUE(use.has_value()) << content.toStdString();
+        EXPECT_TRUE(use->reason.contains(file)) << use->reason.toStdString();
+        EXPECT_TRUE(use->remedy.contains(file + QStringLiteral(" を削除")))
+            << use->remedy.toStdString();
+        EXPECT_FALSE(use->holder.isEmpty());
+    }
+}
+
+TEST_F(InjectedSources, TheKernelConsoleByItsListOrTheTtysOwnAttribute) {
+    const QString name = QStringLiteral("pts") + device.index();  // the kernel's name of /dev/pts/N
+    struct Row {
+        QString file;
+        QByteArray content;
+        bool console;
+    };
+    const Row rows[] = {
+        {QStringLiteral("console/active"), "tty0 " + name.toLatin1() + "\n", true},
+        {QStringLiteral("console/active"), name.toLatin1(), true},
+        {QStringLiteral("console/active"), "tty0 ttyS0\n", false},
+        {QStringLiteral("console/active"), name.toLatin1() + "0\n", false},
+        {QStringLiteral("console/active"), "pts/" + device.index().toLatin1() + "\n", false},
+        {QStringLiteral("console/active"), "", false},
+        {name + QStringLiteral("/console"), "Y\n", true},
+        {name + QStringLiteral("/console"), "1\n", true},
+        {name + QStringLiteral("/console"), "N\n", false},
+        {name + QStringLiteral("0/console"), "Y\n", false},
+    };
+    for (const Row& row : rows) {
+        clearFolders();
+        writeFile(sys.path(), row.file, row.content);
+        const auto use = findPortUse(link, sources);
+        EXPECT_EQ(use.has_value(), row.console)
+            << row.file.toStdString() << ": " << row.content.toStdString();
+        if (!use) continue;
+        EXPECT_EQ(use->holder, QStringLiteral("システムコンソール"));
+        EXPECT_EQ(use->reason,
+                  QStringLiteral("使用中です: %1 — システムコンソール").arg(device.slave()));
+        EXPECT_TRUE(use->remedy.contains(QStringLiteral("console=") + name + u' '));
+    }
+}
+
+TEST_F(InjectedSources, AConsolePortIsRefusedBeforeItIsOpened) {
+    writeFile(sys.path(), QStringLiteral("console/active"),
+              "tty0 pts" + device.index().toLatin1() + "\n");
+    const ModemError error = acquireError(link, sources);
+    EXPECT_EQ(error.openFailure(), OpenFailure::Busy);
+    EXPECT_TRUE(error.message().contains(
+        QStringLiteral("システムコンソール — カーネルの起動パラメータから")))
+        << error.message().toStdString();
+    EXPECT_EQ(device.received(), QByteArray());
+}
+
+// A real getty on a pseudo-terminal, as serial-getty@ runs one on a serial port.
+TEST(PortUse, AGettyIsNamedWithHowToStopIt) {
+    const QString agetty =
+        QStandardPaths::findExecutable(QStringLiteral("agetty"), {"/sbin", "/usr/sbin"});
+    if (agetty.isEmpty() || ::geteuid() != 0) GTEST_SKIP() << "needs agetty and root";
+    PtyDevice device;
+    QProcess getty;
+    getty.start(agetty,
+                {"--noclear", "--noissue", "-L", "-l", "/bin/true", device.slave().mid(5), "9600"});
+    ASSERT_TRUE(getty.waitForStarted(5000));
+    std::optional<PortUse> use;
+    for (int i = 0; i < 300 && !(use && use->holder.contains(QStringLiteral("agetty"))); ++i) {
+        QThread::msleep(10);
+        use = findPortUse(device.slave());
+    }
+    const qint64 pid = getty.processId();
+    getty.kill();
+    getty.waitForFinished(3000);
+    ASSERT_TRUE(use.has_value()) << "agetty did not take the terminal";
+    EXPECT_EQ(use->holder.toStdString(), QStringLiteral("PID %1 (agetty)").arg(pid).toStdString());
+    EXPECT_TRUE(use->remedy.contains(
+        QStringLiteral("systemctl stop serial-getty@pts-%1.service").arg(device.index())))
+        << use->remedy.toStdString();
 }
 
 }  // namespace
