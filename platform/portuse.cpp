@@ -3,6 +3,7 @@
 #include "consoletty.h"
 #include "portremedy.h"
 #include "procholders.h"
+#include "recentholders.h"
 #include "ttydevice.h"
 #include "uucplock.h"
 
@@ -66,7 +67,7 @@ std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSourc
     if (!device || !isTtyDevice(device->number, sources.procDir)) return std::nullopt;
     const auto lock = findLockClaim(lockFileNames(device->given, device->path), sources.lockDirs);
     if (lock && lock->pid > 0) return processUse(*device, {lock->pid}, sources.procDir);
-    const DeviceHolders holders = scanDeviceHolders(device->number, sources.procDir);
+    const DeviceHolders holders = recentDeviceHolders(device->number, sources.procDir);
     if (!holders.users.isEmpty()) return processUse(*device, holders.users, sources.procDir);
     const QString kernelName = kernelTtyName(device->path);
     if (isKernelConsole(kernelName, sources.sysClassTty))
