@@ -1,4 +1,5 @@
 #include "accessmessage.h"
+#include "modemsim/pty.h"
 #include "portprobe.h"
 #include "ttydevice.h"
 
@@ -6,8 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -116,6 +121,35 @@ TEST(TtyDevice, DriversListRowsThatMustAndMustNotMatch) {
         EXPECT_EQ(isTtyDevice(device, proc.path()), tty) << major(device) << ":" << minor(device);
     QTemporaryDir empty;  // no list: nothing is ruled out
     EXPECT_TRUE(isTtyDevice(makedev(1, 3), empty.path()));
+}
+
+}  // namespace
+
+namespace {
+
+// The refusal as an unprivileged user meets it, from the program itself.
+TEST(PermissionMessage, AnUnprivilegedRunIsToldTheDevicesGroupAndNothingReachesIt) {
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() != 0 || setpriv.isEmpty() || !dialout || !::getpwnam("nobody"))
+        GTEST_SKIP() << "needs root, setpriv, the dialout group and the user nobody";
+    modemsim::RawPty pty = modemsim::openRawPty();
+    const QString slave = QString::fromStdString(pty.slavePath);
+    ASSERT_EQ(::chown(pty.slavePath.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(pty.slavePath.c_str(), 0660), 0);
+    QProcess qelv;
+    qelv.start(setpriv, {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                         QStringLiteral(QELV_BINARY_PATH), "at", slave, "AT"});
+    ASSERT_TRUE(qelv.waitForFinished(10000));
+    const QString text = QString::fromUtf8(qelv.readAllStandardError());
+    EXPECT_EQ(qelv.exitCode(), 1);
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("アクセス権がありません: %1 (crw-rw---- root:dialout) — "
+                                     "ユーザー nobody を dialout グループに加え")
+                          .arg(slave)))
+        << text.toStdString();
+    char byte;
+    EXPECT_LT(::read(pty.master.get(), &byte, 1), 1);  // non-blocking: nothing was written
 }
 
 }  // namespace
