@@ -114,7 +114,7 @@ void portUseFigures(Report& report) {
     report.note(
         format("2  in-use checks: %zu extra processes holding /dev/null twice and a pipe; "
                "%d of %d lookups found a user (0 expected). The opens are mostly Qt's "
-               "own open and close (see 4c's open+close of a simulator port).",
+               "own: it writes its lock file in /var/lock with fdatasync.",
                crowd.size(), found, kPorts * kRounds));
 }
 
