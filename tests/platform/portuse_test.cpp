@@ -1,7 +1,9 @@
 #include "portuse.h"
+#include "consoletty.h"
 #include "holder.h"
 #include "modemsim/pty.h"
 #include "portguard.h"
+#include "portremedy.h"
 #include "pty.h"
 #include "qtserialport.h"
 
@@ -298,6 +300,52 @@ TEST(PortUse, AGettyIsNamedWithHowToStopIt) {
     EXPECT_TRUE(use->remedy.contains(
         QStringLiteral("systemctl stop serial-getty@pts-%1.service").arg(device.index())))
         << use->remedy.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PortRemedy, WellKnownHoldersGetTheirRemedyOthersNone) {
+    struct Row {
+        const char* comm;
+        const char* device;
+        const char* mustContain;  // empty: no remedy at all
+    };
+    const Row rows[] = {
+        {"agetty", "/dev/ttyS0", "systemctl stop serial-getty@ttyS0.service"},
+        {"getty", "/dev/ttyUSB1", "systemctl stop serial-getty@ttyUSB1.service"},
+        {"mgetty", "/dev/ttyACM0", "systemctl stop serial-getty@ttyACM0.service"},
+        {"agetty", "/dev/pts/7", "systemctl stop serial-getty@pts-7.service"},
+        {"ModemManager", "/dev/ttyUSB0", "ID_MM_PORT_IGNORE=1"},
+        {"ModemManager", "/dev/ttyUSB0", "mmcli --inhibit-device"},
+        {"brltty", "/dev/ttyUSB0", "systemctl disable brltty.service"},
+        {"minicom", "/dev/ttyUSB0", ""},
+        {"agetty2", "/dev/ttyS0", ""},
+        {"modemmanager", "/dev/ttyUSB0", ""},
+        {"", "/dev/ttyS0", ""},
+    };
+    for (const Row& row : rows) {
+        const QString remedy =
+            remedyForProgram(QString::fromLatin1(row.comm), QString::fromLatin1(row.device));
+        if (*row.mustContain) {
+            EXPECT_TRUE(remedy.contains(QLatin1String(row.mustContain)))
+                << row.comm << ": " << remedy.toStdString();
+        } else {
+            EXPECT_TRUE(remedy.isEmpty()) << row.comm << ": " << remedy.toStdString();
+        }
+    }
+    EXPECT_EQ(consoleRemedy(QStringLiteral("ttyS0")),
+              QStringLiteral("カーネルの起動パラメータから console=ttyS0 を外してください"));
+}
+
+TEST(PortRemedy, KernelNamesOfDevices) {
+    const std::pair<const char*, const char*> rows[] = {{"/dev/ttyS0", "ttyS0"},
+                                                        {"/dev/ttyUSB10", "ttyUSB10"},
+                                                        {"/dev/pts/3", "pts3"},
+                                                        {"/tmp/x/ttyS1", "ttyS1"}};
+    for (const auto& [path, name] : rows)
+        EXPECT_EQ(kernelTtyName(QLatin1String(path)).toStdString(), name) << path;
 }
 
 }  // namespace
