@@ -10,6 +10,7 @@
 #include "memorywidgets.h"
 #include "modemsim/simulatorprocess.h"
 #include "oldloops.h"
+#include "portusebench.h"
 #include "probes.h"
 #include "qteventpump.h"
 #include "qtserialport.h"
@@ -426,6 +427,8 @@ int main(int argc, char** argv) {
     windowFigures(report, mainStart, appMs, tryXvfb);
     waitsFigures(report);
     passOneFigures(report);
+    progress("in-use checks among 300 extra processes");
+    portUseFigures(report);
     const bool simulated = simulatorFigures(report);
     report.note(format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
                        "loop below ~100 %% of a core means other work shared the cores.",

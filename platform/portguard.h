@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portprobe.h"
+#include "portuse.h"
 
 #include <QString>
 
@@ -10,17 +11,22 @@ namespace qelv {
 
 // Our claim on a device while we use it, and the check that nobody else claims it.
 //
-// Programs that share serial ports announce their use in one of three ways, and we honour
-// and make all three: a UUCP lock file (LCK..name in /run/lock, as minicom and pppd write;
-// one whose PID is dead does not count), an flock on the device (picocom, tio), and
-// exclusive mode (TIOCEXCL; the serial port sets that one on its own descriptor). The
+// Before the device is opened at all, findPortUse looks for another program using it (a
+// UUCP lock file, another process with it open, the kernel console): the open alone raises
+// DTR. After the open two checks need the descriptor: an flock on the device (picocom, tio)
+// and exclusive mode (TIOCEXCL; the serial port sets that one on its own descriptor). The
 // guard holds its own descriptor with the flock for as long as it lives, which also keeps
 // the device from seeing a last close between the checks and the real open.
 class PortGuard {
 public:
-    // Throws ModemError (kPortOpenFailed with the OpenFailure and a reason for the user)
-    // when the device is absent, refused, not a terminal, or held by another program.
-    static std::unique_ptr<PortGuard> acquire(const QString& devicePath);
+    // `devicePath` may be a link; lock files under its own name count too. Throws ModemError
+    // (kPortOpenFailed with the OpenFailure and a message for the user, naming the holder and
+    // how to free the port where that is known) when the device is absent, refused, not a
+    // terminal, or held by another program. Exclusive mode with nobody but a
+    // pseudo-terminal's far end holding the device (left on by a program that was killed) is
+    // Busy too, and said so. `sources` is where findPortUse looks.
+    static std::unique_ptr<PortGuard> acquire(const QString& devicePath,
+                                              const PortUseSources& sources = {});
     ~PortGuard();
     PortGuard(const PortGuard&) = delete;
     PortGuard& operator=(const PortGuard&) = delete;
@@ -30,14 +36,7 @@ private:
     int m_fd;
 };
 
-// The live process named by a UUCP-style lock file for the device, as "PID n (name)";
-// empty when there is none or its process is gone. Looks in /run/lock and /var/lock, under
-// both the device's own name and the name Qt gives pseudo-terminals (pts_N).
-QString lockFileHolder(const QString& devicePath, const QString& lockDir = {});
-
-// Other processes that have the device open, as "PID n (name)", comma-separated.
-QString openHolders(const QString& devicePath);
-// Other processes holding an flock on the device, the same way.
+// Other processes holding an flock on the device, as "PID n (name)", comma-separated.
 QString flockHolders(const QString& devicePath);
 
 }  // namespace qelv

@@ -1,12 +1,14 @@
 #include "portprobe.h"
 
+#include "accessmessage.h"
+
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace qelv {
 
@@ -14,30 +16,29 @@ namespace {
 
 ProbeResult fromErrno(int error, const QString& path) {
     switch (error) {
-    case ENOENT:
-    case ENXIO:
-    case ENODEV:
-        return {OpenFailure::Absent, QStringLiteral("デバイスがありません: %1").arg(path)};
-    case EACCES:
-    case EPERM:
-        return {OpenFailure::PermissionDenied,
-                QStringLiteral("アクセス権がありません: %1 (デバイスの所有グループ、"
-                               "通常は dialout にユーザーを加えてください)")
-                    .arg(path)};
-    case EBUSY:
-        return {OpenFailure::Busy, QStringLiteral("使用中です: %1").arg(path)};
-    case EISDIR:
-        return {OpenFailure::NotSerial,
-                QStringLiteral("シリアルデバイスではありません: %1").arg(path)};
-    default:
-        return {OpenFailure::Other,
-                QStringLiteral("開けません: %1 (%2)").arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return {OpenFailure::Absent, QStringLiteral("デバイスがありません: %1").arg(path)};
+        case EACCES:
+        case EPERM:
+            return {OpenFailure::PermissionDenied, permissionMessage(accessFactsOf(path))};
+        case EBUSY:
+            return {OpenFailure::Busy, QStringLiteral("使用中です: %1").arg(path)};
+        case EISDIR:
+            return {OpenFailure::NotSerial,
+                    QStringLiteral("シリアルデバイスではありません: %1").arg(path)};
+        default:
+            return {OpenFailure::Other,
+                    QStringLiteral("開けません: %1 (%2)")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(error)))};
     }
 }
 
 }  // namespace
 
-ProbeResult precheckPort(const QString& path) {
+ProbeResult precheckPort(const QString& given) {
+    const QString path = QFileInfo(given).absoluteFilePath();
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) return fromErrno(errno, path);
@@ -45,7 +46,8 @@ ProbeResult precheckPort(const QString& path) {
     return {};
 }
 
-ProbeResult diagnosePort(const QString& path) {
+ProbeResult diagnosePort(const QString& given) {
+    const QString path = QFileInfo(given).absoluteFilePath();
     if (ProbeResult pre = precheckPort(path); pre.failure != OpenFailure::None) return pre;
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

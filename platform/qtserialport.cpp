@@ -114,7 +114,7 @@ void QtSerialPort::open() {
                          QStringLiteral("デバイスがありません"),
                          OpenFailure::Absent);
     const QString target = QFileInfo(dev->path).canonicalFilePath();
-    auto guard = PortGuard::acquire(target.isEmpty() ? dev->path : target);
+    auto guard = PortGuard::acquire(dev->path);
     m_port.setPortName(target);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();

@@ -163,7 +163,7 @@ TEST_F(HeldPort, ExclusiveModeByAnotherProgram) {
 }
 
 TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
-    holdInChild(2);  // open without announcing: a plain open does not make a port busy
+    holdInChild(2);  // a live process for the lock file to name
     const QString lockPath = QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName();
     if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
     {
