@@ -62,8 +62,10 @@ struct SurveyRun {
     explicit SurveyRun(const QString& portsDir)
         : port(PortMap::fromDirectory(portsDir)),
           unit(clock, pump, port),
-          form(widgets.widgets(), {pump, [this]() -> Mdcomm& { return unit; },
-                                   [](int) { return QString(); }, {}, VersionNumbers{1, 1, 0}}) {
+          form(widgets.widgets(), {.pump = pump,
+                                   .unit = [this]() -> Mdcomm& { return unit; },
+                                   .describePort = [](int) { return QString(); },
+                                   .version = VersionNumbers{1, 1, 0}}) {
         form.Form_Load();
         form.Form_Resize();
     }

@@ -64,8 +64,10 @@ WindowTimes measureWindowShown() {
     QtEventPump pump;
     auto window = std::make_unique<QtMainWindow>();
     MainForm form(window->widgets(),
-                  {pump, []() -> Mdcomm& { throw std::logic_error("no survey in this run"); },
-                   [](int) { return QString(); }, {}, VersionNumbers{1, 1, 0}});
+                  {.pump = pump,
+                   .unit = []() -> Mdcomm& { throw std::logic_error("no survey in this run"); },
+                   .describePort = [](int) { return QString(); },
+                   .version = VersionNumbers{1, 1, 0}});
     times.builtMs = monotonicMs() - start;
     form.Form_Load();
     QObject::connect(window.get(), &QtMainWindow::resized, [&form] { form.Form_Resize(); });

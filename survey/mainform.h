@@ -31,15 +31,15 @@ public:
         // Reaches the modem-link unit; the first call creates it.
         std::function<Mdcomm&()> unit;
         // Text for the tooltip of a port's name cell (its device); may be empty.
-        std::function<QString(int)> describePort;
+        std::function<QString(int)> describePort = {};
         // Ends the program's main loop; called by Form_Unload.
-        std::function<void()> endProgram;
-        VersionNumbers version;
+        std::function<void()> endProgram = {};
+        VersionNumbers version = {};
         // With `parallel`, the two AT passes talk to all their ports at once, each through a
         // port of its own made by `newPort` (unconfigured, over the same COM map as the
         // unit's). Without it the survey goes one port at a time through the unit.
         bool parallel = false;
-        std::function<std::unique_ptr<SerialPort>()> newPort;
+        std::function<std::unique_ptr<SerialPort>()> newPort = {};
     };
 
     MainForm(FormWidgets widgets, Environment environment);

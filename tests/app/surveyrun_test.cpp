@@ -28,11 +28,9 @@ struct SystemSurvey : ::testing::Test {
     Mdcomm unit{line.clock, line.pump, port};
     MemoryForm widgets;
     MainForm form{widgets.widgets(),
-                  {line.pump,
-                   [this]() -> Mdcomm& { return unit; },
-                   portDescriber(ports),
-                   {},
-                   VersionNumbers{}}};
+                  {.pump = line.pump,
+                   .unit = [this]() -> Mdcomm& { return unit; },
+                   .describePort = portDescriber(ports)}};
 
     void SetUp() override {
         form.Form_Load();

@@ -27,7 +27,7 @@ struct Survey : ::testing::Test {
     Mdcomm unit{line.clock, line.pump, line.port};
     MemoryForm widgets;
     MainForm form{widgets.widgets(),
-                  {line.pump, [this]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}}};
+                  {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }}};
 
     void SetUp() override {
         form.Form_Load();
@@ -169,7 +169,7 @@ TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillClos
         }
     } grid;
     MainForm other({widgets.window, grid, widgets.statusBar, widgets.button},
-                   {line.pump, [this]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}});
+                   {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }});
     other.Form_Load();
     other.Command1_Click();
     EXPECT_EQ(grid.cells().at(4, 1).backColor, survey::kWhite);
@@ -215,8 +215,9 @@ TEST_F(Survey, UnloadInTheMiddleOfAWaitEndsTheSurveyWithThePortClosed) {
     line.port.addDevice(1);
     line.port.addDevice(2);
     bool ended = false;
-    MainForm other(widgets.widgets(), {line.pump, [this]() -> Mdcomm& { return unit; }, {},
-                                       [&] { ended = true; }, VersionNumbers{}});
+    MainForm other(widgets.widgets(), {.pump = line.pump,
+                                       .unit = [this]() -> Mdcomm& { return unit; },
+                                       .endProgram = [&] { ended = true; }});
     line.pump.onPump = [&] {
         if (line.clock.ms() > 500) {
             std::int16_t cancel = 0;

@@ -70,8 +70,7 @@ struct SequentialBench {
     FakeLine line;
     Mdcomm unit{line.clock, line.pump, line.port};
     MemoryForm widgets;
-    MainForm form{widgets.widgets(),
-                  {line.pump, [this]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}}};
+    MainForm form{widgets.widgets(), {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }}};
 };
 
 TEST(ParallelSurvey, GivesTheSameGridAsOnePortAtATimeInAFractionOfTheTime) {

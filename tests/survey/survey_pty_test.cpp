@@ -59,8 +59,9 @@ struct SurveyRun {
     explicit SurveyRun(const QString& portsDir)
         : port(PortMap::fromDirectory(portsDir)),
           unit(clock, pump, port),
-          form(widgets.widgets(), {pump, [this]() -> Mdcomm& { return unit; },
-                                   [](int) { return QString(); }, {}, VersionNumbers{}}) {
+          form(widgets.widgets(), {.pump = pump,
+                                   .unit = [this]() -> Mdcomm& { return unit; },
+                                   .describePort = [](int) { return QString(); }}) {
         form.Form_Load();
         form.Form_Resize();
     }

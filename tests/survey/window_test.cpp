@@ -39,7 +39,7 @@ struct WindowForm : ::testing::Test {
     Mdcomm unit{line.clock, line.pump, line.port};
     QtMainWindow window;
     MainForm form{window.widgets(),
-                  {line.pump, [this]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}}};
+                  {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }}};
 
     void SetUp() override {
         form.Form_Load();
@@ -156,7 +156,7 @@ TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     bool ended = false;
     MainForm form(
         window.widgets(),
-        {pump, [&]() -> Mdcomm& { return unit; }, {}, [&] { ended = true; }, VersionNumbers{}});
+        {.pump = pump, .unit = [&]() -> Mdcomm& { return unit; }, .endProgram = [&] { ended = true; }});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::closeRequested, [&] {
         std::int16_t cancel = 0;
