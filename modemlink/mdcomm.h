@@ -87,7 +87,8 @@ public:
     // 1 when it holds "ERROR", else 0 when it holds "OK", else -1. Not logged.
     std::int16_t ATTrue(const QString& atstr);
     // Waits (100 ms at a time, at most 30 times) until no more characters arrive, then takes
-    // everything waiting. Returns at once when nothing waits. Leaves InputLen at 0.
+    // everything waiting, at most kReplyCap characters (the newest). Returns at once when
+    // nothing waits. Leaves InputLen at 0.
     QString ComportBufClr();
 
     // Switches logging on: SendModemLogsw = 1, Logfilename = cPath + "MDCOM.LOG", and a header

@@ -44,6 +44,7 @@ bool meansGone(QSerialPort::SerialPortError error) {
 }  // namespace
 
 QtSerialPort::QtSerialPort(PortMap map) : m_map(std::move(map)) {
+    m_port.setReadBufferSize(kReadBufferBytes);
     // The event loop may see the failure first; remember it for the next reader.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
