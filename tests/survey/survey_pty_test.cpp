@@ -242,7 +242,7 @@ TEST(FloodFromTheStart, SettlingWaitAndInputDrainKeepMemoryBounded) {
     RecordProperty("heap_growth_bytes", std::to_string(grown));
     EXPECT_GT(drained.size(), 0);
     EXPECT_LE(drained.size(), Mdcomm::kReplyCap);
-    // The port's 1 MiB and one drained reply come to a few megabytes; unbounded, the port
+    // What the port holds and one drained reply come to a few megabytes; unbounded, the port
     // took in hundreds of megabytes in the settling second alone.
     EXPECT_LT(grown, std::size_t{12} << 20) << "heap grew by " << grown << " bytes";
     port.setPortOpen(false);
