@@ -43,7 +43,10 @@ bool drainQtBuffer(QSerialPort& port, int fd, Clock::time_point deadline) {
         const int left = msLeft(deadline);
         if (left == 0) return false;
         pollfd writable{fd, POLLOUT, 0};
-        if (::poll(&writable, 1, left) < 0 && errno != EINTR) return false;
+        const int ready = ::poll(&writable, 1, left);
+        if (ready < 0 && errno != EINTR) return false;
+        // A device that is gone reports itself writable for ever and takes nothing.
+        if (ready > 0 && (writable.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return false;
     }
 }
 
