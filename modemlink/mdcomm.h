@@ -53,7 +53,10 @@ public:
 
     // Public settings, without validation; each is tested for one exact value.
     std::int16_t ATBreak = 0;         // fixed wait of ATCret/ATCinterRet in seconds; 0 none
-    std::int16_t ATCretNotEvent = 0;  // 0: ATCret/ATCinterRet pump events while collecting
+    // 0: ATCret/ATCinterRet pump events while collecting. Anything else: nothing else of the
+    // program runs meanwhile (no timer, posted event, queued call or input); only a request
+    // to end (pumpCloseRequests) is let through.
+    std::int16_t ATCretNotEvent = 0;
     QString Logfilename;
     std::int16_t SendModemLogsw = 0;  // exactly 1: collected replies go to the log
     SerialPort& MSComm1;
