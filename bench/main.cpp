@@ -4,6 +4,7 @@
 // not exist; the machine's serial ports are never opened.
 
 #include "drivenpty.h"
+#include "floodsurvey.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "measure.h"
@@ -410,6 +411,8 @@ int main(int argc, char** argv) {
         return runWindowProbe(mainStart, argc, argv);
     if (!args.isEmpty() && args.first() == QLatin1String("--flood-probe"))
         return runFloodProbe(args.mid(1), argc, argv);
+    if (!args.isEmpty() && args.first() == QLatin1String("--urandom-probe"))
+        return runUrandomProbe(args.mid(1), argc, argv);
     if (args.contains(QLatin1String("--help"))) {
         std::printf("usage: qelv_bench [--no-xvfb]\n"
                     "Measures the unit's waits, the survey and the window beside the old "
@@ -432,6 +435,7 @@ int main(int argc, char** argv) {
     progress("in-use checks among 300 extra processes");
     portUseFigures(report);
     const bool simulated = simulatorFigures(report);
+    floodSurveyFigures(report);
     report.note(format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
                        "loop below ~100 %% of a core means other work shared the cores.",
                        loadBefore.c_str(), loadAverage().c_str(), QThread::idealThreadCount()));

@@ -100,7 +100,10 @@ QString Mdcomm::ComportBufClr() {
             previous = count;
         }
     }
-    return MSComm1.Input();
+    // A port may hold more than a reply keeps; what is dropped is the oldest, as in a reply.
+    ReplyText taken(kReplyCap);
+    taken.assign(MSComm1.Input());
+    return taken.take();
 }
 
 }  // namespace qelv

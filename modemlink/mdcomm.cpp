@@ -77,7 +77,7 @@ void Mdcomm::sleepFor(std::chrono::milliseconds budget, bool pumping) {
         return;
     }
     MSComm1.waitForInput(static_cast<int>(budget.count()));
-    // Without pumping, the window's close would never be seen; let just that through.
+    // Without pumping, a request to end (a signal's) is the one thing let through.
     m_pump.pumpCloseRequests();
 }
 

@@ -53,7 +53,10 @@ public:
 
     // Public settings, without validation; each is tested for one exact value.
     std::int16_t ATBreak = 0;         // fixed wait of ATCret/ATCinterRet in seconds; 0 none
-    std::int16_t ATCretNotEvent = 0;  // 0: ATCret/ATCinterRet pump events while collecting
+    // 0: ATCret/ATCinterRet pump events while collecting. Anything else: nothing else of the
+    // program runs meanwhile (no timer, posted event, queued call or input); only a request
+    // to end (pumpCloseRequests) is let through.
+    std::int16_t ATCretNotEvent = 0;
     QString Logfilename;
     std::int16_t SendModemLogsw = 0;  // exactly 1: collected replies go to the log
     SerialPort& MSComm1;
@@ -87,7 +90,8 @@ public:
     // 1 when it holds "ERROR", else 0 when it holds "OK", else -1. Not logged.
     std::int16_t ATTrue(const QString& atstr);
     // Waits (100 ms at a time, at most 30 times) until no more characters arrive, then takes
-    // everything waiting. Returns at once when nothing waits. Leaves InputLen at 0.
+    // everything waiting, at most kReplyCap characters (the newest). Returns at once when
+    // nothing waits. Leaves InputLen at 0.
     QString ComportBufClr();
 
     // Switches logging on: SendModemLogsw = 1, Logfilename = cPath + "MDCOM.LOG", and a header

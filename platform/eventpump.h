@@ -20,10 +20,11 @@ public:
     // Throws ShutdownRequested like pumpPending().
     virtual void waitForEvents(std::chrono::milliseconds timeout) = 0;
 
-    // For loops that must not run the program's events: lets a request to end through
-    // (closing the window, a signal) and throws ShutdownRequested for it. No user input and
-    // no port notification is handled; window-system events such as a repaint may be.
-    // Never blocks.
+    // For loops that must not run the program's events: throws ShutdownRequested once the
+    // program has been asked to end, and runs nothing at all: no timer, no posted event or
+    // queued call, no input, no port notification, no repaint. A signal's request is seen at
+    // once; the window's close is itself an event, seen when events run again (the window
+    // never collects without events). Never blocks.
     virtual void pumpCloseRequests() = 0;
 };
 

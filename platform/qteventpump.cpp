@@ -27,10 +27,9 @@ void QtEventPump::waitForEvents(std::chrono::milliseconds timeout) {
 }
 
 void QtEventPump::pumpCloseRequests() {
-    // A close from the window manager is a window-system event but not user input, so it
-    // gets through these filters while clicks, keys and port data wait.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::ExcludeSocketNotifiers);
+    // No processEvents here, whatever its flags: they can hold back input, socket notifiers
+    // and timers, but Qt's dispatchers deliver every posted event (queued calls included) on
+    // each pass. The request itself needs no event: a signal's handler records it.
     shutdown::throwIfRequested();
 }
 

@@ -1,5 +1,6 @@
 #include "qtserialport.h"
 
+#include "outputdrain.h"
 #include "portprobe.h"
 
 #include <QFileInfo>
@@ -45,6 +46,7 @@ bool meansGone(QSerialPort::SerialPortError error) {
 QtSerialPort::QtSerialPort(PortMap map) : QtSerialPort(PortDirectory::fixed(std::move(map))) {}
 
 QtSerialPort::QtSerialPort(std::shared_ptr<const PortDirectory> ports) : m_ports(std::move(ports)) {
+    m_port.setReadBufferSize(kReadBufferBytes);
     // The event loop may see the failure first; remember it for the next reader.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
@@ -148,9 +150,12 @@ void QtSerialPort::applyLine() {
 
 void QtSerialPort::close() {
     if (!m_port.isOpen()) return;
-    // A device that does not take its output (flow control held off, a hung line) would
-    // otherwise keep the close waiting in the kernel.
-    m_port.clear(QSerialPort::Output);
+    // A command written just before the close must still reach the device, but a device
+    // that does not take its output (flow control held off, a hung line) must not keep the
+    // close waiting: what has not gone after the time it takes at the line speed is dropped.
+    // Flushing unconditionally is no shortcut: on a pseudo-terminal it also throws away what
+    // the other side has not read yet.
+    if (!drainOutput(m_port, m_settings.baudRate)) m_port.clear(QSerialPort::Output);
     m_port.close();
     m_port.clearError();
     m_guard.reset();

@@ -39,7 +39,10 @@ public:
 
     // true opens the selected port and throws (kPortOpenFailed, with an OpenFailure) when it
     // cannot be opened: no device, busy, refused, not a serial device. false closes it; closing
-    // a closed port does nothing. A close drops pending output rather than waiting for it.
+    // a closed port does nothing. A close first lets pending output reach the line, waiting at
+    // most the time those bytes take at the line speed (ten bits a byte) plus a small margin;
+    // whatever has not gone by then (flow control held off, a device that takes nothing) is
+    // dropped, so no device keeps a close waiting longer. Nothing pending: no wait at all.
     virtual void setPortOpen(bool open) = 0;
     virtual bool portOpen() const = 0;
 

@@ -87,16 +87,19 @@ TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
     SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "hayes@2", "silent@3"});
     std::unique_ptr<QProcess> first(startQelv({"--json", "--ports", dir.path()}));
     std::unique_ptr<QProcess> second(startQelv({"--json", "--ports", dir.path()}));
-    int passes = 0;
+    int opened[2] = {0, 0};
     for (QProcess* p : {first.get(), second.get()}) {
         ASSERT_TRUE(p->waitForFinished(60000));
         EXPECT_EQ(p->exitCode(), 0);
         const QJsonArray rows = QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
         ASSERT_EQ(rows.size(), 16);
         for (int n : {0, 1})
-            if (rows[n].toObject()["info"].toObject()["mark"].toString() == "pass") ++passes;
+            if (rows[n].toObject()["open"].toObject()["mark"].toString() == "pass") ++opened[n];
     }
-    EXPECT_GE(passes, 2);  // every modem was read by at least one of them
+    // Which of the two reads a modem in the later passes depends on how their waits interleave;
+    // what cannot happen is that both find a modem held by the other at the same moment.
+    EXPECT_GE(opened[0], 1);
+    EXPECT_GE(opened[1], 1);
     const QRegularExpression whole(QStringLiteral("^((ATE0Q0V1|ATI4I2I0)\\r\\n)*$"));
     for (int n : {1, 2, 3})
         EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch()) << sim.received(n);

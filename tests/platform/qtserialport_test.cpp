@@ -103,6 +103,37 @@ TEST_F(SerialOnPty, CloseRestoresTheLineAndLeavesNoLockBehind) {
     ::close(fd);
 }
 
+// What was sent before a close reaches the device; a device that takes nothing does not
+// keep the close waiting past the time its output would need on the line.
+TEST_F(SerialOnPty, CloseLetsPendingOutputReachTheLine) {
+    for (int i = 0; i < 50; ++i) {
+        port.setPortOpen(true);
+        const QByteArray command = QByteArray("ATS") + QByteArray::number(i) + '\r';
+        port.Output(QString::fromLatin1(command));
+        port.setPortOpen(false);
+        ASSERT_EQ(device.received(std::chrono::milliseconds(1000)), command) << "run " << i;
+    }
+}
+
+TEST_F(SerialOnPty, CloseOfADeviceThatTakesNothingEndsWithinTheLineTime) {
+    port.setSettings("921600,N,8,1");
+    port.setPortOpen(true);
+    // More than a pseudo-terminal holds while nobody reads its other side.
+    const QString flood(128 * 1024, u'x');
+    port.Output(flood);
+    const auto started = std::chrono::steady_clock::now();
+    port.setPortOpen(false);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_FALSE(port.portOpen());
+    // All of it takes 1.4 s at this speed; the rest is a generous margin. A close that
+    // waits for the device, or for the kernel's own closing wait, takes forever here.
+    EXPECT_LT(took, std::chrono::seconds(5));
+    qsizetype arrived = 0;
+    for (QByteArray got; !(got = device.received(std::chrono::milliseconds(200))).isEmpty();)
+        arrived += got.size();
+    EXPECT_LT(arrived, flood.size());  // the rest was dropped, not left for later
+}
+
 TEST(SerialOpen, EntriesThatAreNotOpenablePortsSayWhy) {
     PortsDir ports;
     QTemporaryDir dir;
