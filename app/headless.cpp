@@ -3,16 +3,31 @@
 #include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
-#include "progressline.h"
 #include "memorywidgets.h"
+#include "progressline.h"
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "unitfactory.h"
 #include "version.h"
 
+#include <csignal>
 #include <cstdio>
 
 namespace qelv {
+
+namespace {
+
+constexpr int kExitInterrupted = 128 + SIGINT;
+
+void printGrid(RunMode mode, const GridCells& cells, const PortMap& map, bool complete) {
+    const DeviceLookup device = [&map](int n) { return devicePathFor(map, n); };
+    const QByteArray out = mode == RunMode::Json ? renderJson(cells, device, complete)
+                                                 : renderTable(cells, device, complete).toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
 
 int runHeadless(const Options& options) {
     const PortMap map = PortMap::fromOptionOrEnvironment(options.portsDir);
@@ -20,25 +35,24 @@ int runHeadless(const Options& options) {
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
-    MainForm form({widgets.window, widgets.grid, progress, widgets.button},
-                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
-                   {}, {}, version::kNumbers});
+    MainForm form(
+        {widgets.window, widgets.grid, progress, widgets.button},
+        {pump, []() -> Mdcomm& { return Mdcomm::instance(); }, {}, {}, version::kNumbers});
     form.Form_Load();
     form.Form_Resize();
+    int exitCode = kExitOk;
     try {
         form.Command1_Click();
     } catch (const ShutdownRequested& request) {
-        Mdcomm::releaseInstance();
-        return request.exitCode();
+        exitCode = request.exitCode();
+        progress.setProgress(0, 0);  // the terminal's progress line goes, as at a normal end
     }
     Mdcomm::releaseInstance();
-    const QByteArray out =
-        options.mode == RunMode::Json
-            ? renderJson(widgets.grid.cells(), [&map](int n) { return devicePathFor(map, n); })
-            : renderTable(widgets.grid.cells()).toUtf8();
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    std::fflush(stdout);
-    return kExitOk;
+    // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
+    // sent them may no longer be reading.
+    if (exitCode != kExitOk && exitCode != kExitInterrupted) return exitCode;
+    printGrid(options.mode, widgets.grid.cells(), map, exitCode == kExitOk);
+    return exitCode;
 }
 
 }  // namespace qelv

@@ -12,6 +12,9 @@
 namespace qelv {
 
 class Mdcomm;
+namespace survey {
+struct AtFailure;
+}
 
 // The main window's behaviour, free of any toolkit: it works on the widgets through the
 // platform interfaces, so the same form runs in the window, headless and under test.
@@ -44,6 +47,8 @@ public:
 
     // The number of port steps a whole survey goes through (3 passes × 16 ports).
     static constexpr int kSurveySteps = 48;
+    // The time limit of each AT exchange, in ms.
+    static constexpr std::int32_t kAtWaitMs = 2000;
 
 private:
     struct AtPass {
@@ -61,7 +66,9 @@ private:
     bool atPort(const AtPass& pass, std::int16_t n);
     void openPort(std::int16_t n);
     void closePort();
-    void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color);
+    // A passed cell gets an empty failure, clearing what an earlier survey said.
+    void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,
+                     const survey::AtFailure& failure);
     void advanceProgress();
     Mdcomm& unit();
 

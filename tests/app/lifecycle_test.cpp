@@ -15,10 +15,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <csignal>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <csignal>
 
 using namespace qelv;
 
@@ -63,7 +63,10 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
     ASSERT_TRUE(qelv->waitForFinished(3000));
     EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(qelv->exitCode(), 128 + GetParam());
-    EXPECT_TRUE(qelv->readAllStandardOutput().isEmpty());
+    // Ctrl-C prints what was found so far (see below); the others end quietly.
+    if (GetParam() != SIGINT) {
+        EXPECT_TRUE(qelv->readAllStandardOutput().isEmpty());
+    }
 
     EXPECT_TRUE(lockFileHolder(QString::fromStdString(device)).isEmpty());
     const termios after = lineOf(device);
@@ -78,18 +81,68 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
+// Ctrl-C in the middle of a headless survey: the grid as far as it got, then 130.
+TEST(InterruptedSurvey, JsonIsValidAndSaysItIsIncomplete) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "silent@2"});
+    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
+    // COM1 has answered the AT check; COM2 is silent, so the survey waits there.
+    ASSERT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
+    ::kill(static_cast<pid_t>(qelv->processId()), SIGINT);
+    ASSERT_TRUE(qelv->waitForFinished(3000));
+    EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(qelv->exitCode(), 130);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(qelv->readAllStandardOutput(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    ASSERT_TRUE(doc.object()["complete"].isBool());
+    EXPECT_FALSE(doc.object()["complete"].toBool());
+    const QJsonArray rows = doc.object()["rows"].toArray();
+    ASSERT_EQ(rows.size(), 16);
+    EXPECT_EQ(rows[0].toObject()["at"].toObject()["mark"].toString(), "pass");  // kept
+    EXPECT_TRUE(rows[1].toObject()["at"].toObject()["mark"].isNull());          // cut short
+    EXPECT_TRUE(rows[0].toObject()["info"].toObject()["mark"].isNull());        // not reached
+}
+
+TEST(InterruptedSurvey, TextShowsTheGridSoFarAndSaysSo) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "silent@2"});
+    std::unique_ptr<QProcess> qelv(startQelv({"--text", "--ports", dir.path()}));
+    ASSERT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
+    ::kill(static_cast<pid_t>(qelv->processId()), SIGINT);
+    ASSERT_TRUE(qelv->waitForFinished(3000));
+    EXPECT_EQ(qelv->exitCode(), 130);
+    const QString out = QString::fromUtf8(qelv->readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QString::fromStdString(sim.devicePath(1)))) << out.toStdString();
+    EXPECT_TRUE(out.contains("ATE0Q0V1\\r\\r\\nOK\\r\\n"));
+    EXPECT_TRUE(out.endsWith("検査は中断されました。ここまでの結果です。\n"));
+}
+
+TEST(WholeSurvey, JsonSaysItIsComplete) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1"});
+    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
+    ASSERT_TRUE(qelv->waitForFinished(30000));
+    EXPECT_EQ(qelv->exitCode(), 0);
+    const QJsonObject json = QJsonDocument::fromJson(qelv->readAllStandardOutput()).object();
+    ASSERT_TRUE(json["complete"].isBool());
+    EXPECT_TRUE(json["complete"].toBool());
+}
+
 // Two instances at the same moment: each sees the port the other holds as busy, neither
 // breaks, and no device ever receives a command cut into another.
 TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
     QTemporaryDir dir;
-    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "hayes@2", "silent@3"});
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(),
+                         {"hayes@1", "hayes@2", "silent@3"});
     std::unique_ptr<QProcess> first(startQelv({"--json", "--ports", dir.path()}));
     std::unique_ptr<QProcess> second(startQelv({"--json", "--ports", dir.path()}));
     int passes = 0;
     for (QProcess* p : {first.get(), second.get()}) {
         ASSERT_TRUE(p->waitForFinished(60000));
         EXPECT_EQ(p->exitCode(), 0);
-        const QJsonArray rows = QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
+        const QJsonArray rows =
+            QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
         ASSERT_EQ(rows.size(), 16);
         for (int n : {0, 1})
             if (rows[n].toObject()["info"].toObject()["mark"].toString() == "pass") ++passes;
@@ -97,7 +150,8 @@ TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
     EXPECT_GE(passes, 2);  // every modem was read by at least one of them
     const QRegularExpression whole(QStringLiteral("^((ATE0Q0V1|ATI4I2I0)\\r\\n)*$"));
     for (int n : {1, 2, 3})
-        EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch()) << sim.received(n);
+        EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch())
+            << sim.received(n);
 }
 
 // No byte of the output is a control character (C0 but the line ends, DEL) and no C1
