@@ -10,6 +10,7 @@
 #include "qtserialport.h"
 #include "scaledtime.h"
 #include "surveytexts.h"
+#include "textescape.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,41 @@ TEST_F(SimulatedBench, DeviceThatVanishesMidExchangeIsAWhiteMarkAndTheSurveyGoes
     run.form.Command1_Click();
     EXPECT_EQ(run.cell(1, 2).backColor, survey::kWhite);
     EXPECT_EQ(run.cell(2, 3).backColor, survey::kMark);
+}
+
+// A white AT cell keeps its text and colour and says why: the reason and what the device said.
+TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
+    start({"silent@1", "error@2", "lowerok@3", "vanish@4", "hayes@5"});
+    SurveyRun run(dir.path());
+    run.form.Command1_Click();
+    struct Expected {
+        int row, col;
+        QString reason;
+        QString reply;
+    };
+    const Expected rows[] = {
+        {1, 2, "応答がありません（2000 ms 以内）", ""},
+        {2, 3, "「OK」を含まない応答です", "\r\nERROR\r\n"},
+        {3, 2, "「OK」を含まない応答です", "\r\nok\r\n"},
+        {4, 2, QStringLiteral("機器との接続が切れました（エラー %1）").arg(errc::kPortIoFailed), ""},
+    };
+    for (const Expected& e : rows) {
+        const GridCell& cell = run.cell(e.row, e.col);
+        EXPECT_TRUE(cell.text.isEmpty()) << e.row;
+        EXPECT_EQ(cell.backColor, survey::kWhite) << e.row;
+        EXPECT_EQ(cell.toolTip, e.reason) << e.row;
+        EXPECT_EQ(cell.reply, e.reply) << e.row;
+        EXPECT_EQ(cellNote(cell), e.reply.isEmpty() ? e.reason : e.reason + "\n応答: " +
+                                      escapeForTerminal(e.reply)) << e.row;
+    }
+    // Passed cells say nothing against themselves.
+    for (int col : {2, 3}) {
+        EXPECT_EQ(run.cell(5, col).backColor, survey::kMark);
+        EXPECT_TRUE(run.cell(5, col).toolTip.isEmpty());
+        EXPECT_TRUE(run.cell(5, col).reply.isEmpty());
+    }
+    EXPECT_EQ(run.cell(2, 2).backColor, survey::kMark);
+    EXPECT_TRUE(run.cell(2, 2).toolTip.isEmpty());
 }
 
 // Whatever sixteen devices do, a survey ends within what its waits add up to: each tried
