@@ -1,6 +1,7 @@
 // Whole surveys over real pseudo-terminals: the simulator's devices, and entries that are
 // not ports at all. Time runs ten times faster than real time.
 
+#include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
@@ -14,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <malloc.h>
@@ -176,6 +180,23 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
     }
     EXPECT_EQ(run.cell(2, 2).backColor, survey::kMark);
     EXPECT_TRUE(run.cell(2, 2).toolTip.isEmpty());
+
+    // The same, as --text prints it under the table and --json holds it.
+    const QString table = renderTable(run.widgets.grid.cells(), {}, true);
+    EXPECT_TRUE(table.contains("\nCOM1 ATコマンド 対応状況: 応答がありません（2000 ms 以内）\n"))
+        << table.toStdString();
+    EXPECT_TRUE(table.contains("\nCOM2 機器情報: 「OK」を含まない応答です\n    応答: \\r\\nERROR\\r\\n\n"));
+    EXPECT_TRUE(table.contains("\nCOM3 ATコマンド 対応状況: 「OK」を含まない応答です\n    応答: \\r\\nok\\r\\n\n"));
+    EXPECT_TRUE(table.contains("\nCOM4 ATコマンド 対応状況: 機器との接続が切れました（エラー 8015）\n"));
+    const QJsonArray json =
+        QJsonDocument::fromJson(renderJson(run.widgets.grid.cells(), {}, true)).object()["rows"].toArray();
+    for (const Expected& e : rows) {
+        const QJsonObject cell = json[e.row - 1].toObject()[e.col == 2 ? "at" : "info"].toObject();
+        EXPECT_EQ(cell["mark"].toString(), "fail") << e.row;
+        EXPECT_EQ(cell["error"].toString(), e.reason) << e.row;
+        EXPECT_EQ(cell["reply"].toString(), e.reply) << e.row;
+    }
+    EXPECT_FALSE(json[4].toObject()["at"].toObject().contains("error"));
 }
 
 // Whatever sixteen devices do, a survey ends within what its waits add up to: each tried
