@@ -82,7 +82,9 @@ protected:
     QProcess program;
 };
 
-QStringList at(std::initializer_list<QString> rest) { return QStringList{QStringLiteral("at")} + QStringList(rest); }
+QStringList at(std::initializer_list<QString> rest) {
+    return QStringList{QStringLiteral("at")} + QStringList(rest);
+}
 
 // --- The line and the printed reply ------------------------------------------------------
 
@@ -96,7 +98,8 @@ TEST_F(AtCommandLine, SendModemSendsCrLfAndPrintsTheEscapedReplyAndItsCode) {
 }
 
 TEST_F(AtCommandLine, AtcretSendsCrAloneAndWaitsForTheFinalCode) {
-    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(), QStringLiteral("ATD5")}));
+    start(at({QStringLiteral("--op"), QStringLiteral("atcret"), pty.slavePath(),
+              QStringLiteral("ATD5")}));
     EXPECT_EQ(receiveUntil("\r"), "ATD5\r");
     pty.send("\r\nCONNECT 9600\r\nNO CA");
     pty.send("RRIER\r\n");
@@ -107,18 +110,21 @@ TEST_F(AtCommandLine, AtcretSendsCrAloneAndWaitsForTheFinalCode) {
 }
 
 TEST_F(AtCommandLine, AtcinterRetPrintsTheInformationText) {
-    const Ran r = exchange(at({pty.slavePath(), QStringLiteral("--op=atcinterret"), QStringLiteral("ATI3")}),
-                           "\r", "\r\nV1.2\r\n\r\nOK\r\n");
+    const Ran r =
+        exchange(at({pty.slavePath(), QStringLiteral("--op=atcinterret"), QStringLiteral("ATI3")}),
+                 "\r", "\r\nV1.2\r\n\r\nOK\r\n");
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "reply: V1.2\ncode: -1\n");
 }
 
 TEST_F(AtCommandLine, JsonOutputParsesAndHoldsTheReplyExactly) {
     const QByteArray reply("\r\n\"q\" \\ \x01\xe9\r\nOK\r\n");
-    const Ran r = exchange(at({QStringLiteral("--json"), pty.slavePath(), QStringLiteral("AT")}), "\n", reply);
+    const Ran r = exchange(at({QStringLiteral("--json"), pty.slavePath(), QStringLiteral("AT")}),
+                           "\n", reply);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_TRUE(r.out.endsWith(u'\n'));
-    for (const QChar c : r.out.chopped(1)) EXPECT_FALSE(qelv::isControlCharacter(c.unicode())) << "raw control on stdout";
+    for (const QChar c : r.out.chopped(1))
+        EXPECT_FALSE(qelv::isControlCharacter(c.unicode())) << "raw control on stdout";
     EXPECT_TRUE(r.out.contains(QChar(0xE9)));  // readable, as in the survey's JSON
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
@@ -146,7 +152,8 @@ TEST_F(AtCommandLine, MissingPortFailsWithAMessage) {
     EXPECT_TRUE(r.err.contains(absent)) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
 
-    r = run(at({QStringLiteral("--ports"), state.path(), QStringLiteral("COM4"), QStringLiteral("AT")}));
+    r = run(at(
+        {QStringLiteral("--ports"), state.path(), QStringLiteral("COM4"), QStringLiteral("AT")}));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("COM4"))) << r.err.toStdString();
 }
@@ -166,10 +173,13 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         at({}),
         at({pty.slavePath()}),
         at({QStringLiteral("--op"), QStringLiteral("dial"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--wait"), QStringLiteral("soon"), pty.slavePath(), QStringLiteral("AT")}),
-        at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--wait"), QStringLiteral("soon"), pty.slavePath(),
+            QStringLiteral("AT")}),
+        at({QStringLiteral("--settings"), QStringLiteral("9600,X,8,1"), pty.slavePath(),
+            QStringLiteral("AT")}),
         at({QStringLiteral("COM17"), QStringLiteral("AT")}),
-        at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(), QStringLiteral("AT")}),
+        at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(),
+            QStringLiteral("AT")}),
         at({pty.slavePath(), QStringLiteral("AT"), QStringLiteral("extra")}),
         {QStringLiteral("--read-log")},
     };
@@ -184,16 +194,17 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
 TEST_F(AtCommandLine, HelpDocumentsEveryOperation) {
     const Ran r = run(at({QStringLiteral("--help")}));
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* word : {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue",
-                             "bufclr", "--wait", "--expect", "--break", "--no-events", "--log", "--json"})
+    for (const char* word :
+         {"sendmodem", "sendmodem-notcr", "reback", "atcret", "atcinterret", "attrue", "bufclr",
+          "--wait", "--expect", "--break", "--no-events", "--log", "--json"})
         EXPECT_TRUE(r.out.contains(QLatin1String(word))) << word;
 }
 
 // --- Ending and logging ------------------------------------------------------------------
 
 TEST_F(AtCommandLine, TerminationEndsAnEndlessCollectionAndReleasesThePort) {
-    start(at({pty.slavePath(), QStringLiteral("--op"), QStringLiteral("atcret"), QStringLiteral("--no-events"),
-              QStringLiteral("AT")}));
+    start(at({pty.slavePath(), QStringLiteral("--op"), QStringLiteral("atcret"),
+              QStringLiteral("--no-events"), QStringLiteral("AT")}));
     EXPECT_EQ(receiveUntil("\r"), "AT\r");
     pty.send("\r\nstill thinking\r\n");
     program.terminate();
@@ -206,8 +217,8 @@ TEST_F(AtCommandLine, TerminationEndsAnEndlessCollectionAndReleasesThePort) {
 }
 
 TEST_F(AtCommandLine, LoggedReplyReadsBackRecordForRecord) {
-    const Ran r = exchange(at({QStringLiteral("--log"), pty.slavePath(), QStringLiteral("ATI")}), "\n",
-                           "\r\nX\x7f\r\nOK\r\n");
+    const Ran r = exchange(at({QStringLiteral("--log"), pty.slavePath(), QStringLiteral("ATI")}),
+                           "\n", "\r\nX\x7f\r\nOK\r\n");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString logFile = QDir(state.path()).filePath(QStringLiteral("qel-v/MDCOM.LOG"));
     EXPECT_TRUE(r.err.contains(logFile)) << r.err.toStdString();
@@ -228,7 +239,10 @@ TEST_F(AtCommandLine, ReadingAMissingOrCorruptLogFails) {
 
     QFile corrupt(state.filePath(QStringLiteral("corrupt.log")));
     ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-    corrupt.write("R\x02\x00\x00\x00" "A\x00", 7);  // a reply before any header
+    corrupt.write(
+        "R\x02\x00\x00\x00"
+        "A\x00",
+        7);  // a reply before any header
     corrupt.close();
     r = run({QStringLiteral("--read-log"), corrupt.fileName()});
     EXPECT_EQ(r.exitCode, 1);

@@ -64,8 +64,11 @@ struct SurveyRun {
     explicit SurveyRun(const QString& portsDir)
         : port(PortMap::fromDirectory(portsDir)),
           unit(clock, pump, port),
-          form(widgets.widgets(), {pump, [this]() -> Mdcomm& { return unit; },
-                                   [](int) { return QString(); }, {}, VersionNumbers{}}) {
+          form(widgets.widgets(), {pump,
+                                   [this]() -> Mdcomm& { return unit; },
+                                   [](int) { return QString(); },
+                                   {},
+                                   VersionNumbers{}}) {
         form.Form_Load();
         form.Form_Resize();
     }
@@ -99,8 +102,8 @@ TEST_F(SimulatedBench, WholeSurveyOfABenchOfDevices) {
     EXPECT_EQ(run.cell(1, 2).backColor, survey::kMark);
     // I2 answers "OK" on a line of its own, which already is the stop text: the reply ends
     // with the read that completed it.
-    EXPECT_TRUE(run.cell(1, 3).text.startsWith(
-        "\r\nQEL Simulation Works SIM-5600 Rev 4\r\n\r\nOK\r\n"));
+    EXPECT_TRUE(
+        run.cell(1, 3).text.startsWith("\r\nQEL Simulation Works SIM-5600 Rev 4\r\n\r\nOK\r\n"));
     EXPECT_EQ(run.cell(1, 3).backColor, survey::kMark);
 
     EXPECT_EQ(run.cell(3, 2).backColor, survey::kMark);  // accepts AT, refuses ATI
@@ -161,7 +164,8 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
         {1, 2, "応答がありません（2000 ms 以内）", ""},
         {2, 3, "「OK」を含まない応答です", "\r\nERROR\r\n"},
         {3, 2, "「OK」を含まない応答です", "\r\nok\r\n"},
-        {4, 2, QStringLiteral("機器との接続が切れました（エラー %1）").arg(errc::kPortIoFailed), ""},
+        {4, 2, QStringLiteral("機器との接続が切れました（エラー %1）").arg(errc::kPortIoFailed),
+         ""},
     };
     for (const Expected& e : rows) {
         const GridCell& cell = run.cell(e.row, e.col);
@@ -169,8 +173,9 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
         EXPECT_EQ(cell.backColor, survey::kWhite) << e.row;
         EXPECT_EQ(cell.toolTip, e.reason) << e.row;
         EXPECT_EQ(cell.reply, e.reply) << e.row;
-        EXPECT_EQ(cellNote(cell), e.reply.isEmpty() ? e.reason : e.reason + "\n応答: " +
-                                      escapeForTerminal(e.reply)) << e.row;
+        EXPECT_EQ(cellNote(cell),
+                  e.reply.isEmpty() ? e.reason : e.reason + "\n応答: " + escapeForTerminal(e.reply))
+            << e.row;
     }
     // Passed cells say nothing against themselves.
     for (int col : {2, 3}) {
@@ -185,11 +190,15 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
     const QString table = renderTable(run.widgets.grid.cells(), {}, true);
     EXPECT_TRUE(table.contains("\nCOM1 ATコマンド 対応状況: 応答がありません（2000 ms 以内）\n"))
         << table.toStdString();
-    EXPECT_TRUE(table.contains("\nCOM2 機器情報: 「OK」を含まない応答です\n    応答: \\r\\nERROR\\r\\n\n"));
-    EXPECT_TRUE(table.contains("\nCOM3 ATコマンド 対応状況: 「OK」を含まない応答です\n    応答: \\r\\nok\\r\\n\n"));
-    EXPECT_TRUE(table.contains("\nCOM4 ATコマンド 対応状況: 機器との接続が切れました（エラー 8015）\n"));
-    const QJsonArray json =
-        QJsonDocument::fromJson(renderJson(run.widgets.grid.cells(), {}, true)).object()["rows"].toArray();
+    EXPECT_TRUE(
+        table.contains("\nCOM2 機器情報: 「OK」を含まない応答です\n    応答: \\r\\nERROR\\r\\n\n"));
+    EXPECT_TRUE(table.contains(
+        "\nCOM3 ATコマンド 対応状況: 「OK」を含まない応答です\n    応答: \\r\\nok\\r\\n\n"));
+    EXPECT_TRUE(
+        table.contains("\nCOM4 ATコマンド 対応状況: 機器との接続が切れました（エラー 8015）\n"));
+    const QJsonArray json = QJsonDocument::fromJson(renderJson(run.widgets.grid.cells(), {}, true))
+                                .object()["rows"]
+                                .toArray();
     for (const Expected& e : rows) {
         const QJsonObject cell = json[e.row - 1].toObject()[e.col == 2 ? "at" : "info"].toObject();
         EXPECT_EQ(cell["mark"].toString(), "fail") << e.row;
@@ -204,8 +213,8 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
 // machine; a hang or a wait that restarts would blow through it.
 TEST_F(SimulatedBench, SixteenHostileDevicesStillEndWithinTheBound) {
     start({"flood@1", "silent@2", "vanish@3", "noisy@4", "late:400@5", "nolf@6", "lowerok@7",
-           "error@8", "hayes@9", "flood:1000@10", "silent@11", "vanish@12", "flood@13",
-           "silent@14", "noisy@15", "hayes@16"});
+           "error@8", "hayes@9", "flood:1000@10", "silent@11", "vanish@12", "flood@13", "silent@14",
+           "noisy@15", "hayes@16"});
     SurveyRun run(dir.path());
     const std::int32_t start = run.clock.tickCount();
     run.form.Command1_Click();
@@ -266,6 +275,12 @@ TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {
         EXPECT_EQ(run.cell(n, 1).toolTip.isEmpty(), opens) << n;
     }
     EXPECT_EQ(com9.received(), "ATE0Q0V1\r\n");
+    // Why each did not open, for the sign beside the cell.
+    EXPECT_EQ(run.cell(1, 1).failure, OpenFailure::NotSerial);
+    EXPECT_EQ(run.cell(2, 1).failure, OpenFailure::NotSerial);
+    EXPECT_EQ(run.cell(3, 1).failure, OpenFailure::Absent);
+    EXPECT_EQ(run.cell(4, 1).failure, OpenFailure::Absent);
+    EXPECT_EQ(run.cell(9, 1).failure, OpenFailure::None);
     // A port held by another program is left alone: not one byte.
     Pty held;
     ports.link(5, held.slavePath());
@@ -275,6 +290,7 @@ TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {
     run.form.Command1_Click();
     EXPECT_EQ(run.cell(5, 1).backColor, survey::kWhite);
     EXPECT_TRUE(run.cell(5, 1).toolTip.contains("使用中"));
+    EXPECT_EQ(run.cell(5, 1).failure, OpenFailure::Busy);
     EXPECT_TRUE(held.received().isEmpty());
     // A port that opened in one survey and is gone in the next.
     com16.vanish();

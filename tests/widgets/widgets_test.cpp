@@ -9,13 +9,13 @@
 
 #include <QBrush>
 #include <QClipboard>
-#include <QIcon>
-#include <QStyleOptionViewItem>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleOptionViewItem>
 
 #include <gtest/gtest.h>
 
@@ -95,9 +95,9 @@ TEST_F(WidgetsTest, FailedOpensAreToldApartBySignsAloneKeepingTextAndColour) {
     grid.setRows(8);
     grid.setCols(4);
     const std::pair<OpenFailure, bool> rows[] = {
-        {OpenFailure::None, false},  {OpenFailure::Absent, false},
-        {OpenFailure::Busy, true},   {OpenFailure::PermissionDenied, true},
-        {OpenFailure::Other, true},  {OpenFailure::NotSerial, true},
+        {OpenFailure::None, false}, {OpenFailure::Absent, false},
+        {OpenFailure::Busy, true},  {OpenFailure::PermissionDenied, true},
+        {OpenFailure::Other, true}, {OpenFailure::NotSerial, true},
     };
     for (int row = 1; row <= 6; ++row) {
         grid.setRow(row);
@@ -109,7 +109,8 @@ TEST_F(WidgetsTest, FailedOpensAreToldApartBySignsAloneKeepingTextAndColour) {
         const QVariant sign = shown(grid, row, 1, Qt::DecorationRole);
         EXPECT_EQ(sign.isValid(), rows[row - 1].second) << row;
         EXPECT_TRUE(shown(grid, row, 1, Qt::DisplayRole).toString().isEmpty()) << row;
-        EXPECT_EQ(shown(grid, row, 1, Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
+        EXPECT_EQ(shown(grid, row, 1, Qt::BackgroundRole).value<QBrush>().color(),
+                  QColor(Qt::white));
     }
     // Busy, refused and the other failures look different; the last two share one sign.
     const auto image = [&](int row) {
@@ -276,7 +277,8 @@ TEST_F(WidgetsTest, StartButtonHasTheFocusAndAnswersTheKeyboard) {
     EXPECT_EQ(window.focusWidget(), button);
     for (int key : {Qt::Key_Space, Qt::Key_Return}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier,
+                          key == Qt::Key_Space ? " " : "\r");
         QCoreApplication::sendEvent(button, &press);
         QCoreApplication::sendEvent(button, &release);
         QCoreApplication::processEvents();
