@@ -85,9 +85,8 @@ TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     Mdcomm unit(clock, pump, port);
     QtMainWindow window;
     bool ended = false;
-    MainForm form(
-        window.widgets(),
-        {pump, [&]() -> Mdcomm& { return unit; }, {}, [&] { ended = true; }, VersionNumbers{}});
+    MainForm form(window.widgets(), {pump, [&]() -> Mdcomm& { return unit; }, {},
+                                     [&] { ended = true; }, VersionNumbers{}});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::closeRequested, [&] {
         std::int16_t cancel = 0;
