@@ -3,8 +3,8 @@
 #include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
-#include "memorywidgets.h"
 #include "progressline.h"
+#include "memorywidgets.h"
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "unitfactory.h"
@@ -35,9 +35,9 @@ int runHeadless(const Options& options) {
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
-    MainForm form(
-        {widgets.window, widgets.grid, progress, widgets.button},
-        {pump, []() -> Mdcomm& { return Mdcomm::instance(); }, {}, {}, version::kNumbers});
+    MainForm form({widgets.window, widgets.grid, progress, widgets.button},
+                  {pump, []() -> Mdcomm& { return Mdcomm::instance(); },
+                   {}, {}, version::kNumbers});
     form.Form_Load();
     form.Form_Resize();
     int exitCode = kExitOk;
