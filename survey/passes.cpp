@@ -10,6 +10,15 @@ namespace qelv {
 
 using namespace survey;
 
+namespace {
+
+// A step that failed before the open leaves no kind of open failure: still a failure.
+OpenFailure failureOf(const ErrorRule& rule) {
+    return rule.failure() == OpenFailure::None ? OpenFailure::Other : rule.failure();
+}
+
+}  // namespace
+
 void MainForm::DetectPorts() {
     m_rule.clear();
     m_rule.step([&] { m_w.statusBar.setSimpleText(kDetectStatus); });
@@ -27,12 +36,12 @@ void MainForm::detectPort(std::int16_t n) {
     // makes the port count as not opened.
     const bool opened = m_rule.number() == 0;
     const QString why = opened ? QString() : m_rule.message();
-    const OpenFailure failure = m_rule.failure();
+    const OpenFailure failure = opened ? OpenFailure::None : failureOf(m_rule);
     m_rule.step([&] { m_w.grid.setCol(1); });
     m_rule.step([&] { m_w.grid.setText(opened ? QStringLiteral("OK") : QString()); });
     m_rule.step([&] { m_w.grid.setCellBackColor(opened ? kMark : kWhite); });
     m_rule.step([&] { m_w.grid.setCellToolTip(why); });
-    m_rule.step([&] { m_w.grid.setCellFailure(opened ? OpenFailure::None : failure); });
+    m_rule.step([&] { m_w.grid.setCellFailure(failure); });
     closePort();
     advanceProgress();
     m_rule.clear();

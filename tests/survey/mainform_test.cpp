@@ -195,6 +195,8 @@ TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillClos
     other.Command1_Click();
     EXPECT_EQ(grid.cells().at(4, 1).backColor, survey::kWhite);
     EXPECT_TRUE(grid.cells().at(4, 1).text.isEmpty());
+    EXPECT_EQ(grid.cells().at(4, 1).failure,
+              OpenFailure::Other);  // a failure, though not the open's
     EXPECT_FALSE(line.port.portOpen());
     EXPECT_TRUE(line.port.sent().empty());
     // The error state does not carry over to the next port.
