@@ -82,19 +82,29 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
 INSTANTIATE_TEST_SUITE_P(Signals, EndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
 // Ctrl-C in the middle of a headless survey: the grid as far as it got, then 130.
-TEST(InterruptedSurvey, JsonIsValidAndSaysItIsIncomplete) {
+struct Interrupted {
+    QByteArray out;
+    std::string com1;  // the device behind COM1
+};
+
+// COM1 has answered the AT check; COM2 is silent, so the survey is waiting there.
+Interrupted interruptedSurvey(const char* mode) {
     QTemporaryDir dir;
     SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "silent@2"});
-    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
-    // COM1 has answered the AT check; COM2 is silent, so the survey waits there.
-    ASSERT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
+    std::unique_ptr<QProcess> qelv(startQelv({mode, "--ports", dir.path()}));
+    EXPECT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
     ::kill(static_cast<pid_t>(qelv->processId()), SIGINT);
-    ASSERT_TRUE(qelv->waitForFinished(3000));
+    EXPECT_TRUE(qelv->waitForFinished(3000));
     EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(qelv->exitCode(), 130);
+    return {qelv->readAllStandardOutput(), sim.devicePath(1)};
+}
+
+TEST(InterruptedSurvey, JsonIsValidAndSaysItIsIncomplete) {
+    const Interrupted run = interruptedSurvey("--json");
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(qelv->readAllStandardOutput(), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
     ASSERT_TRUE(doc.object()["complete"].isBool());
     EXPECT_FALSE(doc.object()["complete"].toBool());
     const QJsonArray rows = doc.object()["rows"].toArray();
@@ -105,28 +115,11 @@ TEST(InterruptedSurvey, JsonIsValidAndSaysItIsIncomplete) {
 }
 
 TEST(InterruptedSurvey, TextShowsTheGridSoFarAndSaysSo) {
-    QTemporaryDir dir;
-    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "silent@2"});
-    std::unique_ptr<QProcess> qelv(startQelv({"--text", "--ports", dir.path()}));
-    ASSERT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
-    ::kill(static_cast<pid_t>(qelv->processId()), SIGINT);
-    ASSERT_TRUE(qelv->waitForFinished(3000));
-    EXPECT_EQ(qelv->exitCode(), 130);
-    const QString out = QString::fromUtf8(qelv->readAllStandardOutput());
-    EXPECT_TRUE(out.contains(QString::fromStdString(sim.devicePath(1)))) << out.toStdString();
+    const Interrupted run = interruptedSurvey("--text");
+    const QString out = QString::fromUtf8(run.out);
+    EXPECT_TRUE(out.contains(QString::fromStdString(run.com1))) << out.toStdString();
     EXPECT_TRUE(out.contains("ATE0Q0V1\\r\\r\\nOK\\r\\n"));
     EXPECT_TRUE(out.endsWith("検査は中断されました。ここまでの結果です。\n"));
-}
-
-TEST(WholeSurvey, JsonSaysItIsComplete) {
-    QTemporaryDir dir;
-    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1"});
-    std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
-    ASSERT_TRUE(qelv->waitForFinished(30000));
-    EXPECT_EQ(qelv->exitCode(), 0);
-    const QJsonObject json = QJsonDocument::fromJson(qelv->readAllStandardOutput()).object();
-    ASSERT_TRUE(json["complete"].isBool());
-    EXPECT_TRUE(json["complete"].toBool());
 }
 
 // Two instances at the same moment: each sees the port the other holds as busy, neither
@@ -186,7 +179,10 @@ TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
     ASSERT_TRUE(qelv->waitForFinished(30000));
     const QByteArray out = qelv->readAllStandardOutput();
     expectNoRawControl(out);
-    const QJsonObject com1 = QJsonDocument::fromJson(out).object()["rows"].toArray()[0].toObject();
+    const QJsonObject survey = QJsonDocument::fromJson(out).object();
+    ASSERT_TRUE(survey["complete"].isBool());
+    EXPECT_TRUE(survey["complete"].toBool());  // a whole survey
+    const QJsonObject com1 = survey["rows"].toArray()[0].toObject();
     const QString at = com1["at"].toObject()["text"].toString();
     EXPECT_TRUE(at.contains(QString(QChar(0x7F)) + QChar(0x80) + QChar(0x85) + QChar(0x9B)));
     ASSERT_TRUE(at.endsWith("\r\nOK\r\n"));
