@@ -8,7 +8,7 @@
 #include "qteventpump.h"
 #include "qtserialport.h"
 #include "shutdown.h"
-#include "terminalescape.h"
+#include "textescape.h"
 
 #include <cstdio>
 #include <optional>
@@ -95,25 +95,10 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
     return {};
 }
 
-// Plain ASCII whatever the device sent, so that no byte of it reaches a terminal raw.
-QString jsonString(const QString& text) {
-    QString out(u'"');
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'"' || u == u'\\') out += QStringLiteral("\\") + c;
-        else if (u == u'\r') out += QStringLiteral("\\r");
-        else if (u == u'\n') out += QStringLiteral("\\n");
-        else if (u == u'\t') out += QStringLiteral("\\t");
-        else if (u >= 0x20 && u < 0x7F) out += c;
-        else out += QStringLiteral("\\u%1").arg(static_cast<uint>(u), 4, 16, QLatin1Char('0'));
-    }
-    return out + u'"';
-}
-
 QString render(const AtEnding& outcome, bool json) {
     const QString code = QString::number(outcome.code);
     if (json) {
-        const QString reply = outcome.reply ? jsonString(*outcome.reply) : QStringLiteral("null");
+        const QString reply = outcome.reply ? jsonStringLiteral(*outcome.reply) : QStringLiteral("null");
         return QStringLiteral("{\"reply\": ") + reply + QStringLiteral(", \"code\": ") + code +
                QStringLiteral("}\n");
     }
@@ -129,7 +114,7 @@ int execute(const AtRequest& r) {
     try {
         if (r.log) {
             mdcomm.LogswOn();
-            print(stderr, QStringLiteral("log: ") + escapeControls(mdcomm.Logfilename) + u'\n');
+            print(stderr, QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
         }
         openPort(mdcomm.MSComm1, r);
         if (r.timeout) unit.pump->arm(*r.timeout);
@@ -142,7 +127,7 @@ int execute(const AtRequest& r) {
         return exitStatusOf(AtVerdict::NoAnswer);
     } catch (const ModemError& error) {
         print(stderr, QStringLiteral("qel-v at: error ") + QString::number(error.number()) +
-                          QStringLiteral(": ") + escapeControls(error.message()) + u'\n');
+                          QStringLiteral(": ") + escapeForTerminal(error.message()) + u'\n');
         return kExitFailure;
     } catch (const ShutdownRequested& request) {
         return request.exitCode();
@@ -156,7 +141,7 @@ int runAtCommand(const QStringList& argsAfterAt) {
     try {
         request = parseAtRequest(argsAfterAt);
     } catch (const AtUsageError& error) {
-        print(stderr, QStringLiteral("qel-v at: ") + escapeControls(error.message) +
+        print(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(error.message) +
                           QStringLiteral("\nTry 'qel-v at --help'.\n"));
         return kExitUsage;
     }
@@ -170,7 +155,7 @@ int runAtCommand(const QStringList& argsAfterAt) {
                                 ? QString()
                                 : PortMap::directoryProblem(dir);
     if (!problem.isEmpty()) {
-        print(stderr, QStringLiteral("qel-v at: ") + escapeControls(problem) +
+        print(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(problem) +
                           QStringLiteral("\nTry 'qel-v at --help'.\n"));
         return kExitUsage;
     }

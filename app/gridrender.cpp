@@ -1,10 +1,11 @@
 #include "gridrender.h"
 
+#include "jsonwriter.h"
 #include "surveytexts.h"
-#include "terminalescape.h"
+#include "terminalwidth.h"
+#include "textescape.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace qelv {
@@ -25,65 +26,111 @@ QString tableText(const GridCell& cell, int row) {
     return escapeForTerminal(cell.text);
 }
 
-QString padded(const QString& text, int width) {
-    return text + QString(std::max(0, width - displayWidth(text)), u' ');
+QString deviceText(int row, const DeviceLookup& device) {
+    if (row == 0) return survey::kDeviceHeader;
+    const auto path = device ? device(row) : std::nullopt;
+    return path ? escapeForTerminal(*path) : survey::kNoDevice;
 }
 
-// One line per reason, naming every port it applies to: sixteen lines of "no device" say
-// less than one.
-QString notes(const GridCells& cells) {
-    std::vector<std::pair<QString, QStringList>> reasons;
-    for (int row = 1; row < cells.rows() && cells.cols() > 1; ++row) {
-        const GridCell& open = cells.at(row, 1);
-        if (markOf(open) != Mark::Fail || open.toolTip.isEmpty()) continue;
-        auto same = std::find_if(reasons.begin(), reasons.end(),
-                                 [&](const auto& reason) { return reason.first == open.toolTip; });
-        if (same == reasons.end()) same = reasons.insert(reasons.end(), {open.toolTip, {}});
-        same->second << cells.at(row, 0).text;
+// The table's cells as they are printed: the port, its device, then the grid's columns.
+std::vector<QStringList> tableRows(const GridCells& cells, const DeviceLookup& device) {
+    std::vector<QStringList> rows;
+    for (int row = 0; row < cells.rows(); ++row) {
+        QStringList line;
+        for (int col = 0; col < cells.cols(); ++col) {
+            line << tableText(cells.at(row, col), row);
+            if (col == 0) line << deviceText(row, device);
+        }
+        rows.push_back(line);
     }
+    return rows;
+}
+
+QString aligned(const std::vector<QStringList>& rows) {
+    std::vector<int> widths;
+    for (const QStringList& line : rows)
+        for (qsizetype col = 0; col < line.size(); ++col) {
+            if (widths.size() <= static_cast<std::size_t>(col)) widths.push_back(0);
+            widths[static_cast<std::size_t>(col)] =
+                std::max(widths[static_cast<std::size_t>(col)], displayWidth(line[col]));
+        }
     QString out;
-    for (const auto& [reason, ports] : reasons)
-        out += QStringLiteral("%1: %2\n").arg(ports.join(QStringLiteral(", ")), escapeControls(reason));
+    for (const QStringList& line : rows) {
+        QString text;
+        for (qsizetype col = 0; col < line.size(); ++col) {
+            const int pad = widths[static_cast<std::size_t>(col)] - displayWidth(line[col]);
+            text += line[col] + QString(std::max(0, pad) + 2, u' ');
+        }
+        while (text.endsWith(u' ')) text.chop(1);
+        out += text + u'\n';
+    }
     return out;
 }
 
-QJsonObject jsonCell(const GridCell& cell, bool withError) {
+// The reason escaped, and the reply that failed the check indented under it.
+QString noteText(const GridCell& cell) {
+    const QString why = escapeForTerminal(cell.toolTip);
+    return cell.reply.isEmpty() ? why : why + QStringLiteral("\n    ") + replyLine(cell.reply);
+}
+
+struct Note {
+    QString where;  // the column, for the AT columns
+    QString note;
+    QStringList ports;
+};
+
+// One line per reason and column, naming every port it applies to: sixteen lines of "no
+// device" say less than one.
+QString notes(const GridCells& cells) {
+    std::vector<Note> found;
+    for (int col = 1; col < cells.cols(); ++col)
+        for (int row = 1; row < cells.rows(); ++row) {
+            const GridCell& cell = cells.at(row, col);
+            if (markOf(cell) != Mark::Fail || cell.toolTip.isEmpty()) continue;
+            const QString note = noteText(cell);
+            const QString where = col == 1 ? QString() : u' ' + cells.at(0, col).text;
+            auto same = std::find_if(found.begin(), found.end(), [&](const Note& n) {
+                return n.where == where && n.note == note;
+            });
+            if (same == found.end()) same = found.insert(found.end(), {where, note, {}});
+            same->ports << cells.at(row, 0).text;
+        }
+    QString out;
+    for (const Note& n : found)
+        out += n.ports.join(QStringLiteral(", ")) + n.where + QStringLiteral(": ") + n.note + u'\n';
+    return out;
+}
+
+QJsonObject jsonCell(const GridCell& cell, bool withReply) {
     QJsonObject object{{QStringLiteral("text"), cell.text}};
     switch (markOf(cell)) {
-    case Mark::Pass: object.insert(QStringLiteral("mark"), QStringLiteral("pass")); break;
-    case Mark::Fail: object.insert(QStringLiteral("mark"), QStringLiteral("fail")); break;
-    case Mark::None: object.insert(QStringLiteral("mark"), QJsonValue::Null); break;
+        case Mark::Pass:
+            object.insert(QStringLiteral("mark"), QStringLiteral("pass"));
+            break;
+        case Mark::Fail:
+            object.insert(QStringLiteral("mark"), QStringLiteral("fail"));
+            break;
+        case Mark::None:
+            object.insert(QStringLiteral("mark"), QJsonValue::Null);
+            break;
     }
-    if (withError && markOf(cell) == Mark::Fail && !cell.toolTip.isEmpty())
-        object.insert(QStringLiteral("error"), cell.toolTip);
+    if (markOf(cell) != Mark::Fail || cell.toolTip.isEmpty()) return object;
+    object.insert(QStringLiteral("error"), cell.toolTip);
+    if (withReply) object.insert(QStringLiteral("reply"), cell.reply);
     return object;
 }
 
 }  // namespace
 
-QString renderTable(const GridCells& cells) {
-    std::vector<int> widths(static_cast<std::size_t>(cells.cols()), 0);
-    for (int row = 0; row < cells.rows(); ++row)
-        for (int col = 0; col < cells.cols(); ++col)
-            widths[static_cast<std::size_t>(col)] = std::max(
-                widths[static_cast<std::size_t>(col)], displayWidth(tableText(cells.at(row, col), row)));
-    QString out;
-    for (int row = 0; row < cells.rows(); ++row) {
-        QString line;
-        for (int col = 0; col < cells.cols(); ++col) {
-            const QString text = tableText(cells.at(row, col), row);
-            line += col + 1 < cells.cols() ? padded(text, widths[static_cast<std::size_t>(col)]) + QStringLiteral("  ")
-                                           : text;
-        }
-        while (line.endsWith(u' ')) line.chop(1);
-        out += line + u'\n';
-    }
+QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete) {
+    QString out = aligned(tableRows(cells, device));
     const QString why = notes(cells);
     if (!why.isEmpty()) out += u'\n' + why;
+    if (!complete) out += u'\n' + survey::kInterrupted + u'\n';
     return out;
 }
 
-QByteArray renderJson(const GridCells& cells, const DeviceLookup& device) {
+QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool complete) {
     QJsonArray rows;
     for (int row = 1; row < cells.rows() && cells.cols() >= 4; ++row) {
         const auto path = device ? device(row) : std::nullopt;
@@ -91,12 +138,14 @@ QByteArray renderJson(const GridCells& cells, const DeviceLookup& device) {
             {QStringLiteral("row"), row},
             {QStringLiteral("port"), cells.at(row, 0).text},
             {QStringLiteral("device"), path ? QJsonValue(*path) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("open"), jsonCell(cells.at(row, 1), true)},
-            {QStringLiteral("at"), jsonCell(cells.at(row, 2), false)},
-            {QStringLiteral("info"), jsonCell(cells.at(row, 3), false)},
+            {QStringLiteral("open"), jsonCell(cells.at(row, 1), false)},
+            {QStringLiteral("at"), jsonCell(cells.at(row, 2), true)},
+            {QStringLiteral("info"), jsonCell(cells.at(row, 3), true)},
         });
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("rows"), rows}}).toJson(QJsonDocument::Compact) + '\n';
+    const QJsonObject survey{{QStringLiteral("complete"), complete},
+                             {QStringLiteral("rows"), rows}};
+    return compactJson(survey) + '\n';
 }
 
 }  // namespace qelv

@@ -13,16 +13,20 @@ namespace qelv {
 // What is known of COMn's device for the output: its path, or nothing.
 using DeviceLookup = std::function<std::optional<QString>(int port)>;
 
-// The final grid as an aligned table for a terminal: one line per row, every device text
-// escaped (escapeForTerminal). A cell that failed its check shows "×". Under the table, one
-// note per port that did not open, saying why.
-QString renderTable(const GridCells& cells);
+// The grid as an aligned table for a terminal: one line per row, the port's device path
+// beside its name, every text escaped (escapeForTerminal). A cell that failed its check shows
+// "×". Under the table, one note per reason a port did not open or a check failed, naming
+// the ports, with the reply that failed the check; and, for a survey that did not complete,
+// a line saying so.
+QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete);
 
-// The final grid as one JSON object:
-// {"rows": [{"row": 1, "port": "COM1", "device": "/dev/..." | null,
+// The grid as one JSON object on one line:
+// {"complete": true | false,
+//  "rows": [{"row": 1, "port": "COM1", "device": "/dev/..." | null,
 //            "open": CELL, "at": CELL, "info": CELL}, ...]}
-// CELL is {"text": "...", "mark": "pass" | "fail" | null}; the open cell of a port that did
-// not open also has "error": why. Texts are exact, CR and LF included.
-QByteArray renderJson(const GridCells& cells, const DeviceLookup& device);
+// CELL is {"text": "...", "mark": "pass" | "fail" | null}; a failed cell also has "error":
+// why, and a failed at or info cell "reply": what the device said (may be empty). Texts are
+// exact, CR and LF included. "complete" is false for a survey that was interrupted.
+QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool complete);
 
 }  // namespace qelv

@@ -11,9 +11,24 @@
 #include "unitfactory.h"
 #include "version.h"
 
+#include <csignal>
 #include <cstdio>
 
 namespace qelv {
+
+namespace {
+
+constexpr int kExitInterrupted = 128 + SIGINT;
+
+void printGrid(Output output, const GridCells& cells, const PortMap& map, bool complete) {
+    const DeviceLookup device = [&map](int n) { return devicePathFor(map, n); };
+    const QByteArray out = output == Output::Json ? renderJson(cells, device, complete)
+                                                  : renderTable(cells, device, complete).toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
 
 int runHeadless(const Options& options) {
     const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
@@ -24,28 +39,24 @@ int runHeadless(const Options& options) {
     MainForm form({widgets.window, widgets.grid, progress, widgets.button},
                   {.pump = pump,
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
-                   .describePort = {},
-                   .endProgram = {},
                    .version = version::kNumbers,
                    .parallel = options.parallel,
                    .newPort = portFactory(ports)});
     form.Form_Load();
     form.Form_Resize();
+    int exitCode = kExitOk;
     try {
         runSurvey(form, *ports);
     } catch (const ShutdownRequested& request) {
-        Mdcomm::releaseInstance();
-        return request.exitCode();
+        exitCode = request.exitCode();
+        progress.setProgress(0, 0);  // the terminal's progress line goes, as at a normal end
     }
     Mdcomm::releaseInstance();
-    const QByteArray out =
-        options.output == Output::Json
-            ? renderJson(widgets.grid.cells(),
-                         [&ports](int n) { return devicePathFor(ports->map(), n); })
-            : renderTable(widgets.grid.cells()).toUtf8();
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    std::fflush(stdout);
-    return kExitOk;
+    // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
+    // sent them may no longer be reading.
+    if (exitCode != kExitOk && exitCode != kExitInterrupted) return exitCode;
+    printGrid(options.output, widgets.grid.cells(), ports->map(), exitCode == kExitOk);
+    return exitCode;
 }
 
 }  // namespace qelv

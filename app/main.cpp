@@ -4,7 +4,7 @@
 #include "readlog.h"
 #include "runmodes.h"
 #include "signalwatch.h"
-#include "terminalescape.h"
+#include "textescape.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -60,7 +60,7 @@ QStringList argumentsOf(int argc, char** argv) {
 
 int usageError(const QString& why) {
     print(stderr,
-          QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeControls(why)));
+          QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeForTerminal(why)));
     return qelv::kExitUsage;
 }
 
@@ -75,7 +75,7 @@ std::optional<int> checkPortsDirectory(const qelv::Options& options) {
     const QStringList misnamed = PortMap::misnamedEntries(dir);
     if (!misnamed.isEmpty())
         print(stderr,
-              qelv::escapeControls(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
+              qelv::escapeForTerminal(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
                                                   "port (the names are com1 to com16): %2")
                                        .arg(dir, misnamed.join(QStringLiteral(", ")))) +
                   u'\n');

@@ -1,10 +1,10 @@
 #include "portlist.h"
 
 #include "devicetext.h"
-#include "terminalescape.h"
+#include "jsonwriter.h"
+#include "textescape.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace qelv {
@@ -63,11 +63,11 @@ std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use)
 QString renderPortList(const std::vector<ListedPort>& ports) {
     QString out;
     for (const ListedPort& port : ports) {
-        QString path = escapeControls(port.device);
+        QString path = escapeForTerminal(port.device);
         if (port.facts.node != port.device)
-            path += QStringLiteral(" → ") + escapeControls(port.facts.node);
+            path += QStringLiteral(" → ") + escapeForTerminal(port.facts.node);
         QStringList facts = describeFacts(port.facts, escapeForTerminal);
-        if (port.use) facts << escapeControls(port.use->reason);
+        if (port.use) facts << escapeForTerminal(port.use->reason);
         out += QStringLiteral("COM%1  %2  %3\n")
                    .arg(port.number)
                    .arg(path, facts.join(QStringLiteral("; ")));
@@ -78,9 +78,9 @@ QString renderPortList(const std::vector<ListedPort>& ports) {
 QByteArray renderPortListJson(const std::vector<ListedPort>& ports) {
     QJsonArray array;
     for (const ListedPort& port : ports) array.append(portJson(port));
-    return QJsonDocument(QJsonObject{{QStringLiteral("ports"), array}})
-               .toJson(QJsonDocument::Compact) +
-           '\n';
+    // Device texts (a model name, a serial number) come from the device: written with the
+    // shared JSON writer, DEL and C1 characters are escaped like every other control.
+    return compactJson(QJsonObject{{QStringLiteral("ports"), array}}) + '\n';
 }
 
 }  // namespace qelv

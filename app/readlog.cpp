@@ -2,7 +2,7 @@
 
 #include "logreader.h"
 #include "options.h"
-#include "terminalescape.h"
+#include "textescape.h"
 
 #include <QFile>
 
@@ -26,8 +26,8 @@ void print(FILE* stream, const QString& text) {
 }
 
 void printFailure(const QString& path, const QString& why) {
-    print(stderr, QStringLiteral("qel-v: ") + escapeControls(path) + QStringLiteral(": ") +
-                      escapeControls(why) + u'\n');
+    print(stderr, QStringLiteral("qel-v: ") + escapeForTerminal(path) + QStringLiteral(": ") +
+                      escapeForTerminal(why) + u'\n');
 }
 
 // The whole file, or the reason it is not read. Only a regular file is read: a device such as

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modemerror.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -30,6 +32,11 @@ public:
     virtual std::uint32_t cellBackColor() const = 0;
     // Tooltip of the current cell: what the cell cannot show (a device path, why it failed).
     virtual void setCellToolTip(const QString& tip) = 0;
+    // What the device said that failed the current cell's check; empty for none.
+    virtual void setCellReply(const QString& reply) = 0;
+    // Why the current cell's port did not open; shown as a sign beside the cell's text,
+    // which stays as it is.
+    virtual void setCellFailure(OpenFailure failure) = 0;
 
     virtual void setColWidth(int col, int twips) = 0;
     virtual void refresh() = 0;

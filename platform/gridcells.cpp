@@ -1,6 +1,7 @@
 #include "gridcells.h"
 
 #include "modemerror.h"
+#include "textescape.h"
 
 namespace qelv {
 
@@ -31,6 +32,16 @@ void GridCells::setCol(int col) {
         throw ModemError(errc::kInvalidPropertyValue,
                          QStringLiteral("column %1 is outside the grid").arg(col));
     m_col = col;
+}
+
+QString replyLine(const QString& reply) {
+    return QStringLiteral("応答: ") + escapeForTerminal(reply);
+}
+
+QString cellNote(const GridCell& cell) {
+    if (cell.reply.isEmpty()) return cell.toolTip;
+    return cell.toolTip.isEmpty() ? replyLine(cell.reply)
+                                  : cell.toolTip + u'\n' + replyLine(cell.reply);
 }
 
 }  // namespace qelv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formwidgets.h"
+#include "modemerror.h"
 
 #include <QString>
 
@@ -12,8 +13,21 @@ namespace qelv {
 struct GridCell {
     QString text;
     std::uint32_t backColor = Grid::kNoColor;
+    // For a cell that failed its check: why, for the user.
     QString toolTip;
+    // What the device said when the cell failed its check, exact and capped by the writer.
+    QString reply;
+    // Why the port did not open, for the cell of a failed open.
+    OpenFailure failure = OpenFailure::None;
 };
+
+// The line that shows a failed check's reply to a person: a label and the reply escaped on
+// one line (escapeForTerminal), so that the first characters are readable exactly.
+QString replyLine(const QString& reply);
+
+// What a person is told about a cell beyond its text: its tooltip and, when the cell has a
+// reply, its replyLine under it. Empty when there is nothing.
+QString cellNote(const GridCell& cell);
 
 // The grid's contents and current cell, free of any toolkit. Both grid implementations keep
 // their state here, so the headless output and the window read the same thing.

@@ -23,6 +23,8 @@ public:
     void setCellBackColor(std::uint32_t color) override { m_cells.current().backColor = color; }
     std::uint32_t cellBackColor() const override { return m_cells.current().backColor; }
     void setCellToolTip(const QString& tip) override { m_cells.current().toolTip = tip; }
+    void setCellReply(const QString& reply) override { m_cells.current().reply = reply; }
+    void setCellFailure(OpenFailure failure) override { m_cells.current().failure = failure; }
     void setColWidth(int, int) override {}
     void refresh() override {}
     void setWidth(float twips) override { m_width = twips; }

@@ -16,6 +16,10 @@
 namespace qelv {
 
 class Mdcomm;
+namespace survey {
+struct AtAttempt;
+struct AtFailure;
+}  // namespace survey
 
 // The main window's behaviour, free of any toolkit: it works on the widgets through the
 // platform interfaces, so the same form runs in the window, headless and under test.
@@ -53,6 +57,9 @@ public:
 
     // The number of port steps a whole survey goes through (3 passes × 16 ports).
     static constexpr int kSurveySteps = 48;
+    // Between a port's open and its AT command, and the time limit of that exchange, in ms.
+    static constexpr std::int32_t kSettleMs = 1000;
+    static constexpr std::int32_t kAtWaitMs = 2000;
 
 private:
     struct AtPass {
@@ -75,12 +82,15 @@ private:
     void sendAll(const AtPass& pass, std::vector<Link>& links);
     void collectAll(std::vector<Link>& links);
     bool collectOnce(Link& link, std::chrono::milliseconds& budget);
-    void judge(const AtPass& pass, std::int16_t n, const QString& reply);
+    static void finishFailed(Link& link);
+    void judge(const AtPass& pass, std::int16_t n, const survey::AtAttempt& attempt);
     void detectPort(std::int16_t n);
     bool atPort(const AtPass& pass, std::int16_t n);
     void openPort(std::int16_t n);
     void closePort();
-    void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color);
+    // A passed cell gets an empty failure, clearing what an earlier survey said.
+    void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,
+                     const survey::AtFailure& failure);
     void advanceProgress();
     Mdcomm& unit();
 

@@ -5,6 +5,7 @@
 
 #include "mainform.h"
 
+#include "atfailure.h"
 #include "mdcomm.h"
 #include "pendingexchange.h"
 #include "surveytexts.h"
@@ -19,20 +20,13 @@ namespace qelv {
 
 using namespace survey;
 
-namespace {
-
-constexpr std::int32_t kSettleMs = 1000;
-constexpr std::int32_t kAnswerMs = 2000;
-
-}  // namespace
-
 struct MainForm::Link {
     std::int16_t n;
     std::unique_ptr<SerialPort> port;
     // The error rule holds per port: one port's failure is no other's.
     ErrorRule rule;
     std::optional<PendingExchange> pending;
-    QString reply;
+    AtAttempt attempt;
     bool finished = false;
 
     // The port's own one, even when a survey ends early.
@@ -96,7 +90,7 @@ void MainForm::runRound(const AtPass& pass, std::vector<Link>& links) {
     sendAll(pass, links);
     collectAll(links);
     for (Link& link : links) {
-        judge(pass, link.n, link.reply);
+        judge(pass, link.n, link.attempt);
         link.rule.step([&] { link.port->setPortOpen(false); });
         m_rule.clear();
     }
@@ -111,6 +105,9 @@ void MainForm::openLinks(std::vector<Link>& links) {
         link.rule.step([&] { port.setRTSEnable(true); });
         link.rule.step([&] { port.setHandshaking(0); });
         link.rule.step([&] { port.setPortOpen(true); });
+        link.attempt.waitMs = kAtWaitMs;
+        link.attempt.opened = port.portOpen();
+        if (!link.attempt.opened) link.attempt.openError = link.rule.message();
     }
 }
 
@@ -123,9 +120,9 @@ void MainForm::sendAll(const AtPass& pass, std::vector<Link>& links) {
         });
         if (sent)
             link.pending =
-                PendingExchange::untilText(QStringLiteral("OK"), kAnswerMs, unit().OnTime());
+                PendingExchange::untilText(QStringLiteral("OK"), kAtWaitMs, unit().OnTime());
         else
-            link.finished = true;  // as a failed SendModem: no reply
+            finishFailed(link);
     }
     for (Link& link : links)
         if (link.finished) advanceProgress();
@@ -157,9 +154,7 @@ bool MainForm::collectOnce(Link& link, std::chrono::milliseconds& budget) {
         failed = false;
     });
     if (failed) {
-        // As with the unit's exchange, a port error loses what was collected with it.
-        link.pending.reset();
-        link.finished = true;
+        finishFailed(link);
         return true;
     }
     const bool stopped = link.pending->feed(piece);
@@ -168,9 +163,17 @@ bool MainForm::collectOnce(Link& link, std::chrono::milliseconds& budget) {
         budget = std::min(budget, *left);
         return false;
     }
-    link.reply = link.pending->take();
+    link.attempt.reply = link.pending->take();
+    link.attempt.answered = true;
     link.finished = true;
     return true;
+}
+
+// As with the unit's exchange, a port error loses what was collected with it.
+void MainForm::finishFailed(Link& link) {
+    link.pending.reset();
+    link.attempt.errorNumber = link.rule.number();
+    link.finished = true;
 }
 
 }  // namespace qelv

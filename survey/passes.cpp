@@ -2,12 +2,22 @@
 
 #include "mainform.h"
 
+#include "atfailure.h"
 #include "mdcomm.h"
 #include "surveytexts.h"
 
 namespace qelv {
 
 using namespace survey;
+
+namespace {
+
+// A step that failed before the open leaves no kind of open failure: still a failure.
+OpenFailure failureOf(const ErrorRule& rule) {
+    return rule.failure() == OpenFailure::None ? OpenFailure::Other : rule.failure();
+}
+
+}  // namespace
 
 void MainForm::DetectPorts() {
     m_rule.clear();
@@ -26,16 +36,20 @@ void MainForm::detectPort(std::int16_t n) {
     // makes the port count as not opened.
     const bool opened = m_rule.number() == 0;
     const QString why = opened ? QString() : m_rule.message();
+    const OpenFailure failure = opened ? OpenFailure::None : failureOf(m_rule);
     m_rule.step([&] { m_w.grid.setCol(1); });
     m_rule.step([&] { m_w.grid.setText(opened ? QStringLiteral("OK") : QString()); });
     m_rule.step([&] { m_w.grid.setCellBackColor(opened ? kMark : kWhite); });
     m_rule.step([&] { m_w.grid.setCellToolTip(why); });
+    m_rule.step([&] { m_w.grid.setCellFailure(failure); });
     closePort();
     advanceProgress();
     m_rule.clear();
 }
 
-void MainForm::CheckAtAcceptance() { runAtPass({kAtStatus, 1, "ATE0Q0V1", 2}); }
+void MainForm::CheckAtAcceptance() {
+    runAtPass({kAtStatus, 1, "ATE0Q0V1", 2});
+}
 
 void MainForm::ReadDeviceInfo() {
     runAtPass({kInfoStatus, 2, "ATI4I2I0", 3});
@@ -64,29 +78,41 @@ bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
     std::uint32_t mark = Grid::kNoColor;
     m_rule.step([&] { mark = m_w.grid.cellBackColor(); });
     if (mark != kMark) return false;
+    AtAttempt attempt;
+    attempt.waitMs = kAtWaitMs;
     openPort(n);
-    m_rule.step([&] { unit().Waits(1000); });
-    QString reply;
-    m_rule.step([&] { reply = unit().SendModem(QLatin1String(pass.command), 2000, QStringLiteral("OK")); });
-    judge(pass, n, reply);
+    m_rule.step([&] { attempt.opened = unit().MSComm1.portOpen(); });
+    if (!attempt.opened) attempt.openError = m_rule.message();
+    m_rule.step([&] { unit().Waits(kSettleMs); });
+    m_rule.step([&] {
+        attempt.reply =
+            unit().SendModem(QLatin1String(pass.command), kAtWaitMs, QStringLiteral("OK"));
+        attempt.answered = true;
+    });
+    if (!attempt.answered) attempt.errorNumber = m_rule.number();
+    judge(pass, n, attempt);
     closePort();
     return true;
 }
 
-void MainForm::judge(const AtPass& pass, std::int16_t n, const QString& reply) {
+void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attempt) {
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
-    if (reply.contains(QLatin1String("OK")))
-        writeResult(n, pass.resultCol, reply, kMark);
+    if (attempt.reply.contains(QLatin1String("OK")))
+        writeResult(n, pass.resultCol, attempt.reply, kMark, {});
     else
-        writeResult(n, pass.resultCol, QString(), kWhite);
+        writeResult(n, pass.resultCol, QString(), kWhite, explainAtFailure(attempt));
 }
 
-void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color) {
+void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,
+                           const AtFailure& failure) {
     // The waits above ran window events, so the current cell is chosen afresh.
     m_rule.step([&] { m_w.grid.setRow(n); });
     m_rule.step([&] { m_w.grid.setCol(col); });
     m_rule.step([&] { m_w.grid.setText(text); });
     m_rule.step([&] { m_w.grid.setCellBackColor(color); });
+    // A cell that passes now loses what an earlier survey said against it.
+    m_rule.step([&] { m_w.grid.setCellToolTip(failure.reason); });
+    m_rule.step([&] { m_w.grid.setCellReply(failure.reply); });
 }
 
 }  // namespace qelv

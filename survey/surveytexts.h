@@ -27,6 +27,21 @@ inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // tried and did not pass
 
 inline const QString kLineSettings = QStringLiteral("9600,N,8,1");
 
-inline QString portName(int n) { return QStringLiteral("COM") + QString::number(n); }
+// Why an AT check or information query failed: the tooltip of its white cell and the notes
+// under the text table.
+inline const QString kNoAnswer = QStringLiteral("応答がありません（%1 ms 以内）");
+inline const QString kAnswerWithoutOk = QStringLiteral("「OK」を含まない応答です");
+inline const QString kDeviceGone = QStringLiteral("機器との接続が切れました（エラー %1）");
+inline const QString kExchangeFailed = QStringLiteral("通信に失敗しました（エラー %1）");
+inline const QString kNotReopened = QStringLiteral("ポートを開けませんでした: %1");
+
+// The text table's own texts.
+inline const QString kDeviceHeader = QStringLiteral("デバイス");
+inline const QString kNoDevice = QStringLiteral("-");
+inline const QString kInterrupted = QStringLiteral("検査は中断されました。ここまでの結果です。");
+
+inline QString portName(int n) {
+    return QStringLiteral("COM") + QString::number(n);
+}
 
 }  // namespace qelv::survey

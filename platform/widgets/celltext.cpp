@@ -1,42 +1,12 @@
 #include "celltext.h"
 
+#include "textescape.h"
+
 #include <QTextDocument>
 
 namespace qelv {
 
-namespace {
-
-// Control Pictures (U+2400..) are missing from the fonts a Debian desktop usually has, so
-// a control code is written out as an escape instead.
-void appendVisible(QString& out, QChar ch) {
-    const char16_t code = ch.unicode();
-    const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
-    if (!control) {
-        out += ch;
-        return;
-    }
-    out += QStringLiteral("\\x");
-    out += QString::number(code, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-}
-
-}  // namespace
-
-QString displayCellText(const QString& stored) {
-    QString out;
-    out.reserve(stored.size());
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        const QChar ch = stored.at(i);
-        if (ch == QLatin1Char('\r')) {
-            if (i + 1 < stored.size() && stored.at(i + 1) == QLatin1Char('\n')) ++i;
-            out += QLatin1Char('\n');
-        } else if (ch == QLatin1Char('\n')) {
-            out += ch;
-        } else {
-            appendVisible(out, ch);
-        }
-    }
-    return out;
-}
+QString displayCellText(const QString& stored) { return escapeForDisplay(stored); }
 
 QString plainToolTip(const QString& text) {
     if (text.isEmpty()) return {};

@@ -1,6 +1,7 @@
 #include "gridmodel.h"
 
 #include "celltext.h"
+#include "failureicon.h"
 
 #include <QBrush>
 
@@ -71,9 +72,12 @@ QVariant GridModel::cellData(const GridCell& cell, int role) const {
         case kStoredTextRole:
             return cell.text;
         case kStoredToolTipRole:
-            return cell.toolTip;
+            return cellNote(cell);
         case Qt::ToolTipRole:
-            return plainToolTip(cell.toolTip);
+            return plainToolTip(cellNote(cell));
+        case Qt::DecorationRole:
+            if (const QIcon sign = failureIcon(cell.failure); !sign.isNull()) return sign;
+            return {};
         case Qt::BackgroundRole:
             if (const auto color = cellColor(cell.backColor)) return QBrush(*color);
             return {};

@@ -136,7 +136,7 @@ void GridView::showCornerToolTip(const QPoint& globalPos) {
     }
     const QSize needed = m_corner->fontMetrics().size(0, displayCellText(cell->text));
     const bool elided = needed.width() > m_corner->width() || needed.height() > m_corner->height();
-    const QString tip = cellToolTip(cell->toolTip, cell->text, elided);
+    const QString tip = cellToolTip(cellNote(*cell), cell->text, elided);
     if (tip.isEmpty())
         QToolTip::hideText();
     else

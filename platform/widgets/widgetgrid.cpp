@@ -53,6 +53,16 @@ void WidgetGrid::setCellToolTip(const QString& tip) {
     currentCellChanged();
 }
 
+void WidgetGrid::setCellReply(const QString& reply) {
+    m_cells.current().reply = reply;
+    currentCellChanged();
+}
+
+void WidgetGrid::setCellFailure(OpenFailure failure) {
+    m_cells.current().failure = failure;
+    currentCellChanged();
+}
+
 void WidgetGrid::setColWidth(int col, int twips) {
     if (col < 0 || col >= m_cells.cols()) return;
     m_colTwips[static_cast<std::size_t>(col)] = std::max(0, twips);

@@ -38,6 +38,8 @@ public:
     void setCellBackColor(std::uint32_t color) override;
     std::uint32_t cellBackColor() const override { return m_cells.current().backColor; }
     void setCellToolTip(const QString& tip) override;
+    void setCellReply(const QString& reply) override;
+    void setCellFailure(OpenFailure failure) override;
 
     // A column outside the grid has no width to set; it is ignored.
     void setColWidth(int col, int twips) override;

@@ -16,11 +16,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+#include <csignal>
 
 using namespace qelv;
 
@@ -65,7 +65,10 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
     ASSERT_TRUE(qelv->waitForFinished(3000));
     EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(qelv->exitCode(), 128 + GetParam());
-    EXPECT_TRUE(qelv->readAllStandardOutput().isEmpty());
+    // Ctrl-C prints what was found so far (see below); the others end quietly.
+    if (GetParam() != SIGINT) {
+        EXPECT_TRUE(qelv->readAllStandardOutput().isEmpty());
+    }
 
     EXPECT_TRUE(lockFileHolder(QString::fromStdString(device)).isEmpty());
     const termios after = lineOf(device);
@@ -80,18 +83,61 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
+// Ctrl-C in the middle of a headless survey: the grid as far as it got, then 130.
+struct Interrupted {
+    QByteArray out;
+    std::string com1;  // the device behind COM1
+};
+
+// COM1 has answered the AT check; COM2 is silent, so the survey is waiting there.
+Interrupted interruptedSurvey(const char* mode) {
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "silent@2"});
+    std::unique_ptr<QProcess> qelv(startQelv({mode, "--ports", dir.path()}));
+    EXPECT_TRUE(waitForReceived(sim, 2, "ATE0Q0V1\r\n"));
+    ::kill(static_cast<pid_t>(qelv->processId()), SIGINT);
+    EXPECT_TRUE(qelv->waitForFinished(3000));
+    EXPECT_EQ(qelv->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(qelv->exitCode(), 130);
+    return {qelv->readAllStandardOutput(), sim.devicePath(1)};
+}
+
+TEST(InterruptedSurvey, JsonIsValidAndSaysItIsIncomplete) {
+    const Interrupted run = interruptedSurvey("--json");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    ASSERT_TRUE(doc.object()["complete"].isBool());
+    EXPECT_FALSE(doc.object()["complete"].toBool());
+    const QJsonArray rows = doc.object()["rows"].toArray();
+    ASSERT_EQ(rows.size(), 16);
+    EXPECT_EQ(rows[0].toObject()["at"].toObject()["mark"].toString(), "pass");  // kept
+    EXPECT_TRUE(rows[1].toObject()["at"].toObject()["mark"].isNull());          // cut short
+    EXPECT_TRUE(rows[0].toObject()["info"].toObject()["mark"].isNull());        // not reached
+}
+
+TEST(InterruptedSurvey, TextShowsTheGridSoFarAndSaysSo) {
+    const Interrupted run = interruptedSurvey("--text");
+    const QString out = QString::fromUtf8(run.out);
+    EXPECT_TRUE(out.contains(QString::fromStdString(run.com1))) << out.toStdString();
+    EXPECT_TRUE(out.contains("ATE0Q0V1\\r\\r\\nOK\\r\\n"));
+    EXPECT_TRUE(out.endsWith("検査は中断されました。ここまでの結果です。\n"));
+}
+
 // Two instances at the same moment: each sees the port the other holds as busy, neither
 // breaks, and no device ever receives a command cut into another.
 TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
     QTemporaryDir dir;
-    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1", "hayes@2", "silent@3"});
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(),
+                         {"hayes@1", "hayes@2", "silent@3"});
     std::unique_ptr<QProcess> first(startQelv({"--json", "--ports", dir.path()}));
     std::unique_ptr<QProcess> second(startQelv({"--json", "--ports", dir.path()}));
     int opened[2] = {0, 0};
     for (QProcess* p : {first.get(), second.get()}) {
         ASSERT_TRUE(p->waitForFinished(60000));
         EXPECT_EQ(p->exitCode(), 0);
-        const QJsonArray rows = QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
+        const QJsonArray rows =
+            QJsonDocument::fromJson(p->readAllStandardOutput()).object()["rows"].toArray();
         ASSERT_EQ(rows.size(), 16);
         for (int n : {0, 1})
             if (rows[n].toObject()["open"].toObject()["mark"].toString() == "pass") ++opened[n];
@@ -102,7 +148,22 @@ TEST(TwoInstances, SurveyingAtOnceBothFinishAndCommandsStayWhole) {
     EXPECT_GE(opened[1], 1);
     const QRegularExpression whole(QStringLiteral("^((ATE0Q0V1|ATI4I2I0)\\r\\n)*$"));
     for (int n : {1, 2, 3})
-        EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch()) << sim.received(n);
+        EXPECT_TRUE(whole.match(QString::fromStdString(sim.received(n))).hasMatch())
+            << sim.received(n);
+}
+
+// No byte of the output is a control character (C0 but the line ends, DEL) and no C1
+// character (U+0080..U+009F) is encoded in it, whatever the device sent.
+void expectNoRawControl(const QByteArray& out) {
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto u = static_cast<unsigned char>(out[i]);
+        EXPECT_TRUE(u == '\n' || u >= 0x20) << int(u);
+        EXPECT_NE(u, 0x7F);
+        const bool c1 = u == 0xC2 && i + 1 < out.size() &&
+                        static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(out[i + 1]) <= 0x9F;
+        EXPECT_FALSE(c1) << "C1 at byte " << i;
+    }
 }
 
 TEST(TextOutput, NoEscapeSequenceOrControlCharacterReachesTheTerminal) {
@@ -112,12 +173,8 @@ TEST(TextOutput, NoEscapeSequenceOrControlCharacterReachesTheTerminal) {
     ASSERT_TRUE(qelv->waitForFinished(30000));
     const QByteArray out = qelv->readAllStandardOutput();
     EXPECT_TRUE(out.contains("\\x1B[2J"));
-    for (const char c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        EXPECT_TRUE(u == '\n' || u >= 0x20) << int(u);
-        EXPECT_NE(u, 0x7F);
-    }
-    EXPECT_FALSE(out.contains("\xc2\x9b"));  // C1 CSI, encoded
+    EXPECT_TRUE(out.contains("\\x7F\\x80\\x85\\x9B\\x9D"));
+    expectNoRawControl(out);
 }
 
 TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
@@ -125,8 +182,14 @@ TEST(JsonOutput, BytesAboveAsciiArriveOneToOne) {
     SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"noisy@1"});
     std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
     ASSERT_TRUE(qelv->waitForFinished(30000));
-    const QJsonObject com1 = QJsonDocument::fromJson(qelv->readAllStandardOutput()).object()["rows"].toArray()[0].toObject();
+    const QByteArray out = qelv->readAllStandardOutput();
+    expectNoRawControl(out);
+    const QJsonObject survey = QJsonDocument::fromJson(out).object();
+    ASSERT_TRUE(survey["complete"].isBool());
+    EXPECT_TRUE(survey["complete"].toBool());  // a whole survey
+    const QJsonObject com1 = survey["rows"].toArray()[0].toObject();
     const QString at = com1["at"].toObject()["text"].toString();
+    EXPECT_TRUE(at.contains(QString(QChar(0x7F)) + QChar(0x80) + QChar(0x85) + QChar(0x9B)));
     ASSERT_TRUE(at.endsWith("\r\nOK\r\n"));
     EXPECT_TRUE(at.contains(QChar(0)));
     EXPECT_TRUE(at.contains(QString(QChar(0xFE)) + QChar(0xFF)));

@@ -1,6 +1,6 @@
+#include "mainform.h"
 #include "caption.h"
 #include "fakes.h"
-#include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
 #include "shutdown.h"
@@ -100,9 +100,11 @@ TEST_F(Survey, ModemAnswersAreShownWithTheirLineBreaks) {
     // Exactly the two commands, with CR LF, and only to ports that opened.
     std::vector<std::pair<int, QString>> sent;
     for (const auto& s : line.port.sent()) sent.emplace_back(s.port, s.text);
-    const std::vector<std::pair<int, QString>> expected = {
-        {3, "ATE0Q0V1\r\n"}, {5, "ATE0Q0V1\r\n"}, {7, "ATE0Q0V1\r\n"},
-        {3, "ATI4I2I0\r\n"}, {5, "ATI4I2I0\r\n"}};
+    const std::vector<std::pair<int, QString>> expected = {{3, "ATE0Q0V1\r\n"},
+                                                           {5, "ATE0Q0V1\r\n"},
+                                                           {7, "ATE0Q0V1\r\n"},
+                                                           {3, "ATI4I2I0\r\n"},
+                                                           {5, "ATI4I2I0\r\n"}};
     EXPECT_EQ(sent, expected);
     EXPECT_FALSE(line.port.portOpen());
     EXPECT_TRUE(widgets.statusBar.simpleText().isEmpty());
@@ -111,7 +113,7 @@ TEST_F(Survey, ModemAnswersAreShownWithTheirLineBreaks) {
 }
 
 TEST_F(Survey, AcceptanceIsLooserThanTheStopTestAndCaseSensitive) {
-    line.port.addDevice(1, modem("OK", ""));    // no line end: runs to the limit, still passes
+    line.port.addDevice(1, modem("OK", ""));  // no line end: runs to the limit, still passes
     line.port.addDevice(2, modem("\r\nok\r\n", ""));
     form.Command1_Click();
     EXPECT_EQ(cell(1, 2).text, "OK");
@@ -119,10 +121,28 @@ TEST_F(Survey, AcceptanceIsLooserThanTheStopTestAndCaseSensitive) {
     EXPECT_EQ(cell(2, 2).backColor, survey::kWhite);
 }
 
+// What one survey said against a cell goes when the next one passes it, and the sign of a
+// failed open goes when the port opens.
+TEST_F(Survey, AFailureNoteLastsOnlyUntilTheCellPasses) {
+    line.port.addDevice(4, modem("\r\nERROR\r\n", ""));
+    form.Command1_Click();
+    ASSERT_EQ(cell(4, 2).backColor, survey::kWhite);
+    EXPECT_EQ(cell(4, 2).toolTip, survey::kAnswerWithoutOk);
+    EXPECT_EQ(cell(4, 2).reply, "\r\nERROR\r\n");
+    EXPECT_EQ(cell(4, 1).failure, OpenFailure::None);
+    line.port.addDevice(4, modem("\r\nOK\r\n", "\r\nOK\r\n"));
+    form.Command1_Click();
+    EXPECT_EQ(cell(4, 2).backColor, survey::kMark);
+    EXPECT_TRUE(cell(4, 2).toolTip.isEmpty());
+    EXPECT_TRUE(cell(4, 2).reply.isEmpty());
+}
+
 TEST_F(Survey, ButtonIsBusyDuringTheSurveyAndIdleAfter) {
     line.port.addDevice(1, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     std::vector<std::pair<bool, QString>> seen;
-    line.pump.onPump = [&] { seen.emplace_back(widgets.button.isEnabled(), widgets.button.caption()); };
+    line.pump.onPump = [&] {
+        seen.emplace_back(widgets.button.isEnabled(), widgets.button.caption());
+    };
     form.Command1_Click();
     ASSERT_FALSE(seen.empty());
     for (const auto& [enabled, caption] : seen) {
@@ -164,7 +184,8 @@ TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillClos
     struct FailingGrid : MemoryGrid {
         bool failOn4 = true;
         void setText(const QString& text) override {
-            if (failOn4 && row() == 4 && col() == 0) throw ModemError(errc::kInvalidPropertyValue, "x");
+            if (failOn4 && row() == 4 && col() == 0)
+                throw ModemError(errc::kInvalidPropertyValue, "x");
             MemoryGrid::setText(text);
         }
     } grid;
@@ -174,6 +195,8 @@ TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillClos
     other.Command1_Click();
     EXPECT_EQ(grid.cells().at(4, 1).backColor, survey::kWhite);
     EXPECT_TRUE(grid.cells().at(4, 1).text.isEmpty());
+    EXPECT_EQ(grid.cells().at(4, 1).failure,
+              OpenFailure::Other);  // a failure, though not the open's
     EXPECT_FALSE(line.port.portOpen());
     EXPECT_TRUE(line.port.sent().empty());
     // The error state does not carry over to the next port.

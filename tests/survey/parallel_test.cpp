@@ -70,7 +70,8 @@ struct SequentialBench {
     FakeLine line;
     Mdcomm unit{line.clock, line.pump, line.port};
     MemoryForm widgets;
-    MainForm form{widgets.widgets(), {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }}};
+    MainForm form{widgets.widgets(),
+                  {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }}};
 };
 
 TEST(ParallelSurvey, GivesTheSameGridAsOnePortAtATimeInAFractionOfTheTime) {
@@ -91,6 +92,8 @@ TEST(ParallelSurvey, GivesTheSameGridAsOnePortAtATimeInAFractionOfTheTime) {
     EXPECT_EQ(got.at(5, 2).text, "\r\nOK\r\n");  // 1999 ms after its own send: in time
     EXPECT_EQ(got.at(6, 2).text, "");            // 2001 ms: too late
     EXPECT_EQ(got.at(12, 3).text, "\r\nOK\r\n");
+    EXPECT_FALSE(got.at(4, 2).toolTip.isEmpty());  // the silent one says why it failed
+    EXPECT_EQ(got.at(7, 2).reply, "\r\nok\r\n");
 
     // Two passes of one settling wait and one limit each, instead of one per port.
     EXPECT_LE(all.line.clock.ms(), 2 * 3000 + 100);

@@ -1,6 +1,7 @@
 // Whole surveys over real pseudo-terminals: the simulator's devices, and entries that are
 // not ports at all. Time runs ten times faster than real time.
 
+#include "gridrender.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
@@ -11,9 +12,13 @@
 #include "qtserialport.h"
 #include "scaledtime.h"
 #include "surveytexts.h"
+#include "textescape.h"
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <malloc.h>
@@ -100,8 +105,8 @@ TEST_F(SimulatedBench, WholeSurveyOfABenchOfDevices) {
     EXPECT_EQ(run.cell(1, 2).backColor, survey::kMark);
     // I2 answers "OK" on a line of its own, which already is the stop text: the reply ends
     // with the read that completed it.
-    EXPECT_TRUE(run.cell(1, 3).text.startsWith(
-        "\r\nQEL Simulation Works SIM-5600 Rev 4\r\n\r\nOK\r\n"));
+    EXPECT_TRUE(
+        run.cell(1, 3).text.startsWith("\r\nQEL Simulation Works SIM-5600 Rev 4\r\n\r\nOK\r\n"));
     EXPECT_EQ(run.cell(1, 3).backColor, survey::kMark);
 
     EXPECT_EQ(run.cell(3, 2).backColor, survey::kMark);  // accepts AT, refuses ATI
@@ -148,13 +153,71 @@ TEST_F(SimulatedBench, DeviceThatVanishesMidExchangeIsAWhiteMarkAndTheSurveyGoes
     EXPECT_EQ(run.cell(2, 3).backColor, survey::kMark);
 }
 
+// A white AT cell keeps its text and colour and says why: the reason and what the device said.
+TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
+    start({"silent@1", "error@2", "lowerok@3", "vanish@4", "hayes@5"});
+    SurveyRun run(dir.path());
+    run.form.Command1_Click();
+    struct Expected {
+        int row, col;
+        QString reason;
+        QString reply;
+    };
+    const Expected rows[] = {
+        {1, 2, "応答がありません（2000 ms 以内）", ""},
+        {2, 3, "「OK」を含まない応答です", "\r\nERROR\r\n"},
+        {3, 2, "「OK」を含まない応答です", "\r\nok\r\n"},
+        {4, 2, QStringLiteral("機器との接続が切れました（エラー %1）").arg(errc::kPortIoFailed),
+         ""},
+    };
+    for (const Expected& e : rows) {
+        const GridCell& cell = run.cell(e.row, e.col);
+        EXPECT_TRUE(cell.text.isEmpty()) << e.row;
+        EXPECT_EQ(cell.backColor, survey::kWhite) << e.row;
+        EXPECT_EQ(cell.toolTip, e.reason) << e.row;
+        EXPECT_EQ(cell.reply, e.reply) << e.row;
+        EXPECT_EQ(cellNote(cell),
+                  e.reply.isEmpty() ? e.reason : e.reason + "\n応答: " + escapeForTerminal(e.reply))
+            << e.row;
+    }
+    // Passed cells say nothing against themselves.
+    for (int col : {2, 3}) {
+        EXPECT_EQ(run.cell(5, col).backColor, survey::kMark);
+        EXPECT_TRUE(run.cell(5, col).toolTip.isEmpty());
+        EXPECT_TRUE(run.cell(5, col).reply.isEmpty());
+    }
+    EXPECT_EQ(run.cell(2, 2).backColor, survey::kMark);
+    EXPECT_TRUE(run.cell(2, 2).toolTip.isEmpty());
+
+    // The same, as --text prints it under the table and --json holds it.
+    const QString table = renderTable(run.widgets.grid.cells(), {}, true);
+    EXPECT_TRUE(table.contains("\nCOM1 ATコマンド 対応状況: 応答がありません（2000 ms 以内）\n"))
+        << table.toStdString();
+    EXPECT_TRUE(
+        table.contains("\nCOM2 機器情報: 「OK」を含まない応答です\n    応答: \\r\\nERROR\\r\\n\n"));
+    EXPECT_TRUE(table.contains(
+        "\nCOM3 ATコマンド 対応状況: 「OK」を含まない応答です\n    応答: \\r\\nok\\r\\n\n"));
+    EXPECT_TRUE(
+        table.contains("\nCOM4 ATコマンド 対応状況: 機器との接続が切れました（エラー 8015）\n"));
+    const QJsonArray json = QJsonDocument::fromJson(renderJson(run.widgets.grid.cells(), {}, true))
+                                .object()["rows"]
+                                .toArray();
+    for (const Expected& e : rows) {
+        const QJsonObject cell = json[e.row - 1].toObject()[e.col == 2 ? "at" : "info"].toObject();
+        EXPECT_EQ(cell["mark"].toString(), "fail") << e.row;
+        EXPECT_EQ(cell["error"].toString(), e.reason) << e.row;
+        EXPECT_EQ(cell["reply"].toString(), e.reply) << e.row;
+    }
+    EXPECT_FALSE(json[4].toObject()["at"].toObject().contains("error"));
+}
+
 // Whatever sixteen devices do, a survey ends within what its waits add up to: each tried
 // port costs at most 1000 + 2000 ms in each AT pass. The margin only absorbs a loaded
 // machine; a hang or a wait that restarts would blow through it.
 TEST_F(SimulatedBench, SixteenHostileDevicesStillEndWithinTheBound) {
     start({"flood@1", "silent@2", "vanish@3", "noisy@4", "late:400@5", "nolf@6", "lowerok@7",
-           "error@8", "hayes@9", "flood:1000@10", "silent@11", "vanish@12", "flood@13",
-           "silent@14", "noisy@15", "hayes@16"});
+           "error@8", "hayes@9", "flood:1000@10", "silent@11", "vanish@12", "flood@13", "silent@14",
+           "noisy@15", "hayes@16"});
     SurveyRun run(dir.path());
     const std::int32_t start = run.clock.tickCount();
     run.form.Command1_Click();
@@ -269,6 +332,12 @@ TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {
         EXPECT_EQ(run.cell(n, 1).toolTip.isEmpty(), opens) << n;
     }
     EXPECT_EQ(com9.received(), "ATE0Q0V1\r\n");
+    // Why each did not open, for the sign beside the cell.
+    EXPECT_EQ(run.cell(1, 1).failure, OpenFailure::NotSerial);
+    EXPECT_EQ(run.cell(2, 1).failure, OpenFailure::NotSerial);
+    EXPECT_EQ(run.cell(3, 1).failure, OpenFailure::Absent);
+    EXPECT_EQ(run.cell(4, 1).failure, OpenFailure::Absent);
+    EXPECT_EQ(run.cell(9, 1).failure, OpenFailure::None);
     // A port held by another program is left alone: not one byte.
     Pty held;
     ports.link(5, held.slavePath());
@@ -278,6 +347,7 @@ TEST(SurveyEntries, PassOneOnPseudoTerminalsAndEntriesThatAreNotPorts) {
     run.form.Command1_Click();
     EXPECT_EQ(run.cell(5, 1).backColor, survey::kWhite);
     EXPECT_TRUE(run.cell(5, 1).toolTip.contains("使用中"));
+    EXPECT_EQ(run.cell(5, 1).failure, OpenFailure::Busy);
     EXPECT_TRUE(held.received().isEmpty());
     // A port that opened in one survey and is gone in the next.
     com16.vanish();

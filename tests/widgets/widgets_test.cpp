@@ -7,12 +7,15 @@
 #include "modemerror.h"
 #include "qtmainwindow.h"
 
+#include <QBrush>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleOptionViewItem>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +65,62 @@ TEST_F(WidgetsTest, CellsRoundTripAndShowNormalisedText) {
     EXPECT_EQ(shown(grid, 2, 0, Qt::DisplayRole).toString(), QStringLiteral("COM2"));
     EXPECT_TRUE(
         shown(grid, 1, 2, Qt::ToolTipRole).toString().contains(QStringLiteral("/dev/pts/99")));
+}
+
+TEST_F(WidgetsTest, FailedCheckShowsItsReasonAndReplyInTheToolTip) {
+    WidgetGrid grid(nullptr);
+    select(grid, 1, 2);
+    grid.setCellBackColor(0xFFFFFF);
+    grid.setCellToolTip(QStringLiteral("「OK」を含まない応答です"));
+    grid.setCellReply(QStringLiteral("\r\nok\r\n<b>"));
+    const QString tip = shown(grid, 1, 2, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("「OK」を含まない応答です"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("応答:"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("\\r\\nok\\r\\n&lt;b&gt;"))) << tip.toStdString();
+    EXPECT_TRUE(shown(grid, 1, 2, Qt::DisplayRole).toString().isEmpty());
+    GridDelegate* delegate = qobject_cast<GridDelegate*>(grid.view()->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 400, 40);
+    const QModelIndex index = grid.view()->model()->index(0, 1);
+    EXPECT_TRUE(delegate->toolTipFor(option, index).contains(QStringLiteral("\\r\\nok")));
+    // Passing again clears it.
+    grid.setCellToolTip({});
+    grid.setCellReply({});
+    EXPECT_TRUE(shown(grid, 1, 2, Qt::ToolTipRole).toString().isEmpty());
+}
+
+TEST_F(WidgetsTest, FailedOpensAreToldApartBySignsAloneKeepingTextAndColour) {
+    WidgetGrid grid(nullptr);
+    grid.setRows(8);
+    grid.setCols(4);
+    const std::pair<OpenFailure, bool> rows[] = {
+        {OpenFailure::None, false}, {OpenFailure::Absent, false},
+        {OpenFailure::Busy, true},  {OpenFailure::PermissionDenied, true},
+        {OpenFailure::Other, true}, {OpenFailure::NotSerial, true},
+    };
+    for (int row = 1; row <= 6; ++row) {
+        grid.setRow(row);
+        grid.setCol(1);
+        grid.setCellBackColor(0xFFFFFF);
+        grid.setCellFailure(rows[row - 1].first);
+    }
+    for (int row = 1; row <= 6; ++row) {
+        const QVariant sign = shown(grid, row, 1, Qt::DecorationRole);
+        EXPECT_EQ(sign.isValid(), rows[row - 1].second) << row;
+        EXPECT_TRUE(shown(grid, row, 1, Qt::DisplayRole).toString().isEmpty()) << row;
+        EXPECT_EQ(shown(grid, row, 1, Qt::BackgroundRole).value<QBrush>().color(),
+                  QColor(Qt::white));
+    }
+    // Busy, refused and the other failures look different; the last two share one sign.
+    const auto image = [&](int row) {
+        return shown(grid, row, 1, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    EXPECT_NE(image(3), image(4));
+    EXPECT_NE(image(3), image(5));
+    EXPECT_NE(image(4), image(5));
+    EXPECT_EQ(image(5), image(6));
+    EXPECT_FALSE(image(3).isNull());
 }
 
 TEST_F(WidgetsTest, ColoursMapFromBgrAndNoColourStaysUnmarked) {
@@ -218,7 +277,8 @@ TEST_F(WidgetsTest, StartButtonHasTheFocusAndAnswersTheKeyboard) {
     EXPECT_EQ(window.focusWidget(), button);
     for (int key : {Qt::Key_Space, Qt::Key_Return}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier,
+                          key == Qt::Key_Space ? " " : "\r");
         QCoreApplication::sendEvent(button, &press);
         QCoreApplication::sendEvent(button, &release);
         QCoreApplication::processEvents();
