@@ -2,13 +2,12 @@
 
 #include "atrequest.h"
 #include "deadlinepump.h"
-#include "filelogwriter.h"
 #include "mdcomm.h"
 #include "options.h"
 #include "qteventpump.h"
-#include "qtserialport.h"
 #include "shutdown.h"
 #include "textescape.h"
+#include "unitfactory.h"
 
 #include <cstdio>
 #include <optional>
@@ -43,16 +42,11 @@ struct Unit {
 
 Unit makeUnit(const AtRequest& r) {
     const std::int16_t n = atPortNumber(*r.port);
-    MdcommParts parts;
-    parts.clock = std::make_unique<SystemTickClock>();
     auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
     DeadlinePump* pumpView = pump.get();
-    parts.pump = std::move(pump);
-    parts.port =
-        std::make_unique<QtSerialPort>(n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
-                                              : PortDirectory::fromOptionOrEnvironment(r.portsDir));
-    parts.logWriter = std::make_unique<FileLogWriter>();
-    auto unit = std::make_unique<Mdcomm>(std::move(parts));
+    auto ports = n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
+                        : PortDirectory::fromOptionOrEnvironment(r.portsDir);
+    auto unit = std::make_unique<Mdcomm>(machineParts(std::move(ports), std::move(pump)));
     unit->MSComm1.setCommPort(n == 0 ? 1 : n);
     return {std::move(unit), pumpView};
 }
@@ -68,7 +62,8 @@ void openPort(SerialPort& port, const AtRequest& r) {
         QString shown = *r.port;
         const QString device = port.devicePath();
         if (!device.isEmpty() && device != shown) shown += QStringLiteral(" (") + device + u')';
-        throw ModemError(error.number(), QStringLiteral("cannot open %1: %2").arg(shown, error.message()),
+        throw ModemError(error.number(),
+                         QStringLiteral("cannot open %1: %2").arg(shown, error.message()),
                          error.openFailure());
     }
 }
@@ -83,14 +78,20 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
     unit.ATCretNotEvent = r.noEvents ? 1 : 0;
     const QString command = r.command.value_or(QString());
     switch (r.op) {
-    case AtOp::SendModem: return classified(unit, r, unit.SendModem(command, r.waitMs, r.expect));
-    case AtOp::SendModemNotCr:
-        return classified(unit, r, unit.SendModemNotCR(command, r.waitMs, r.expect));
-    case AtOp::ReBack: return classified(unit, r, unit.SendModemReBack(command, r.waitMs));
-    case AtOp::AtcRet: return classified(unit, r, unit.ATCret(command));
-    case AtOp::AtcInterRet: return classified(unit, r, unit.ATCinterRet(command));
-    case AtOp::AtTrue: return {r.op, std::nullopt, unit.ATTrue(command), {}, false};
-    case AtOp::BufClr: return classified(unit, r, unit.ComportBufClr());
+        case AtOp::SendModem:
+            return classified(unit, r, unit.SendModem(command, r.waitMs, r.expect));
+        case AtOp::SendModemNotCr:
+            return classified(unit, r, unit.SendModemNotCR(command, r.waitMs, r.expect));
+        case AtOp::ReBack:
+            return classified(unit, r, unit.SendModemReBack(command, r.waitMs));
+        case AtOp::AtcRet:
+            return classified(unit, r, unit.ATCret(command));
+        case AtOp::AtcInterRet:
+            return classified(unit, r, unit.ATCinterRet(command));
+        case AtOp::AtTrue:
+            return {r.op, std::nullopt, unit.ATTrue(command), {}, false};
+        case AtOp::BufClr:
+            return classified(unit, r, unit.ComportBufClr());
     }
     return {};
 }
@@ -98,7 +99,8 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
 QString render(const AtEnding& outcome, bool json) {
     const QString code = QString::number(outcome.code);
     if (json) {
-        const QString reply = outcome.reply ? jsonStringLiteral(*outcome.reply) : QStringLiteral("null");
+        const QString reply =
+            outcome.reply ? jsonStringLiteral(*outcome.reply) : QStringLiteral("null");
         return QStringLiteral("{\"reply\": ") + reply + QStringLiteral(", \"code\": ") + code +
                QStringLiteral("}\n");
     }

@@ -10,15 +10,18 @@
 
 namespace qelv {
 
+MdcommParts machineParts(std::shared_ptr<const PortDirectory> ports,
+                         std::unique_ptr<EventPump> pump) {
+    MdcommParts parts;
+    parts.clock = std::make_unique<SystemTickClock>();
+    parts.pump = pump ? std::move(pump) : std::make_unique<QtEventPump>();
+    parts.port = std::make_unique<QtSerialPort>(std::move(ports));
+    parts.logWriter = std::make_unique<FileLogWriter>();
+    return parts;
+}
+
 void installUnitFactory(std::shared_ptr<PortDirectory> ports) {
-    Mdcomm::installFactory([ports] {
-        MdcommParts parts;
-        parts.clock = std::make_unique<SystemTickClock>();
-        parts.pump = std::make_unique<QtEventPump>();
-        parts.port = std::make_unique<QtSerialPort>(ports);
-        parts.logWriter = std::make_unique<FileLogWriter>();
-        return std::make_unique<Mdcomm>(std::move(parts));
-    });
+    Mdcomm::installFactory([ports] { return std::make_unique<Mdcomm>(machineParts(ports)); });
 }
 
 std::function<std::unique_ptr<SerialPort>()> portFactory(std::shared_ptr<PortDirectory> ports) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mdcomm.h"
 #include "portdirectory.h"
 #include "serialport.h"
 
@@ -7,6 +8,12 @@
 #include <memory>
 
 namespace qelv {
+
+// The parts of a unit on this machine: the kernel's clock, `pump` (the Qt event loop when
+// none is given), a serial port looking COM numbers up in `ports`, and the log folder. The
+// one place the program's units are built from.
+MdcommParts machineParts(std::shared_ptr<const PortDirectory> ports,
+                         std::unique_ptr<EventPump> pump = {});
 
 // Makes the global modem-link unit come into being, on first use, over the real clock,
 // event loop, serial ports (looking COM numbers up in `ports`) and log folder.

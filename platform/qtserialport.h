@@ -35,8 +35,6 @@ public:
     bool waitForInput(int timeoutMs) override;
     QString devicePath() const override;
 
-    const PortMap& portMap() const { return m_ports->map(); }
-
     // Most received bytes the port holds between reads. Once it is full, nothing more is read
     // until a reader takes some, and the kernel's tty buffer throttles the device: a device
     // that sends faster than the program reads costs this much memory, not all it sends.
