@@ -4,6 +4,7 @@
 #include "deadlinepump.h"
 #include "mdcomm.h"
 #include "options.h"
+#include "printout.h"
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "textescape.h"
@@ -16,12 +17,6 @@
 namespace qelv {
 
 namespace {
-
-void print(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
 
 // The port is given back on every way out, a request to end included.
 struct PortRelease {
@@ -116,20 +111,21 @@ int execute(const AtRequest& r) {
     try {
         if (r.log) {
             mdcomm.LogswOn();
-            print(stderr, QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
+            printText(stderr,
+                      QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
         }
         openPort(mdcomm.MSComm1, r);
         if (r.timeout) unit.pump->arm(*r.timeout);
         const AtEnding ending = runOperation(mdcomm, r);
-        print(stdout, render(ending, r.json));
+        printText(stdout, render(ending, r.json));
         return exitStatusOf(atVerdict(ending));
     } catch (const DeadlinePassed&) {
-        print(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
-                          .arg(r.timeout->count()));
+        printText(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
+                              .arg(r.timeout->count()));
         return exitStatusOf(AtVerdict::NoAnswer);
     } catch (const ModemError& error) {
-        print(stderr, QStringLiteral("qel-v at: error ") + QString::number(error.number()) +
-                          QStringLiteral(": ") + escapeForTerminal(error.message()) + u'\n');
+        printText(stderr, QStringLiteral("qel-v at: error ") + QString::number(error.number()) +
+                              QStringLiteral(": ") + escapeForTerminal(error.message()) + u'\n');
         return kExitFailure;
     } catch (const ShutdownRequested& request) {
         return request.exitCode();
@@ -143,12 +139,12 @@ int runAtCommand(const QStringList& argsAfterAt) {
     try {
         request = parseAtRequest(argsAfterAt);
     } catch (const AtUsageError& error) {
-        print(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(error.message) +
-                          QStringLiteral("\nTry 'qel-v at --help'.\n"));
+        printText(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(error.message) +
+                              QStringLiteral("\nTry 'qel-v at --help'.\n"));
         return kExitUsage;
     }
     if (request.help) {
-        print(stdout, atHelpText());
+        printText(stdout, atHelpText());
         return kExitOk;
     }
     // A ports directory that cannot be read would make COMn absent, as if nothing were there.
@@ -157,8 +153,8 @@ int runAtCommand(const QStringList& argsAfterAt) {
                                 ? QString()
                                 : PortMap::directoryProblem(dir);
     if (!problem.isEmpty()) {
-        print(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(problem) +
-                          QStringLiteral("\nTry 'qel-v at --help'.\n"));
+        printText(stderr, QStringLiteral("qel-v at: ") + escapeForTerminal(problem) +
+                              QStringLiteral("\nTry 'qel-v at --help'.\n"));
         return kExitUsage;
     }
     return execute(request);

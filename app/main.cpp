@@ -1,6 +1,7 @@
 #include "atcommand.h"
 #include "options.h"
 #include "portmap.h"
+#include "printout.h"
 #include "readlog.h"
 #include "runmodes.h"
 #include "signalwatch.h"
@@ -17,10 +18,7 @@
 
 namespace {
 
-void print(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
+using qelv::printText;
 
 const char kNoDisplay[] =
     "qel-v: there is no display to show the window on; use --text or --json (see --help)\n";
@@ -42,8 +40,8 @@ void noDisplayHandler(QtMsgType type, const QMessageLogContext&, const QString& 
     // The first thing Qt said names the cause ("could not connect to display :1"); its
     // fatal words after that are about reinstalling plugins, which would mislead.
     const QString cause = heldMessages().value(0, message.section(u'\n', 0, 0));
-    print(stderr, QString::fromLatin1(kNoDisplay).chopped(1) + QStringLiteral(" (") + cause +
-                      QStringLiteral(")\n"));
+    printText(stderr, QString::fromLatin1(kNoDisplay).chopped(1) + QStringLiteral(" (") + cause +
+                          QStringLiteral(")\n"));
     std::_Exit(qelv::kExitFailure);
 }
 
@@ -59,8 +57,8 @@ QStringList argumentsOf(int argc, char** argv) {
 }
 
 int usageError(const QString& why) {
-    print(stderr,
-          QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeForTerminal(why)));
+    printText(stderr,
+              QStringLiteral("qel-v: %1\nTry 'qel-v --help'.\n").arg(qelv::escapeForTerminal(why)));
     return qelv::kExitUsage;
 }
 
@@ -74,11 +72,11 @@ std::optional<int> checkPortsDirectory(const qelv::Options& options) {
         return usageError(problem);
     const QStringList misnamed = PortMap::misnamedEntries(dir);
     if (!misnamed.isEmpty())
-        print(stderr,
-              qelv::escapeForTerminal(QStringLiteral("qel-v: warning: %1 has entries that are no COM "
-                                                  "port (the names are com1 to com16): %2")
-                                       .arg(dir, misnamed.join(QStringLiteral(", ")))) +
-                  u'\n');
+        printText(stderr, qelv::escapeForTerminal(
+                              QStringLiteral("qel-v: warning: %1 has entries that are no COM "
+                                             "port (the names are com1 to com16): %2")
+                                  .arg(dir, misnamed.join(QStringLiteral(", ")))) +
+                              u'\n');
     return std::nullopt;
 }
 
@@ -92,11 +90,11 @@ bool mapsMachinePorts(qelv::RunMode mode) {
 std::optional<int> runWithoutApplication(const qelv::Options& options) {
     using namespace qelv;
     if (options.mode == RunMode::Help) {
-        print(stdout, helpText());
+        printText(stdout, helpText());
         return kExitOk;
     }
     if (options.mode == RunMode::Version) {
-        print(stdout, versionText());
+        printText(stdout, versionText());
         return kExitOk;
     }
     if (options.mode == RunMode::ReadLog) return runReadLog(options.logFile);
@@ -112,7 +110,7 @@ int runWithApplication(const qelv::Options& options, int argc, char** argv) {
         options.mode == RunMode::Window || (options.mode == RunMode::Demo && !headlessDemo);
     if (options.mode == RunMode::Window && !hasDisplay() &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        print(stderr, QString::fromLatin1(kNoDisplay));
+        printText(stderr, QString::fromLatin1(kNoDisplay));
         return kExitFailure;
     }
     std::unique_ptr<QCoreApplication> app;
@@ -147,6 +145,6 @@ int main(int argc, char** argv) try {
     return runWithApplication(options, argc, argv);
 } catch (const std::system_error& error) {
     // Only the start-up can throw this far: the signal watch could not be set up.
-    print(stderr, QStringLiteral("qel-v: %1\n").arg(QString::fromLocal8Bit(error.what())));
+    printText(stderr, QStringLiteral("qel-v: %1\n").arg(QString::fromLocal8Bit(error.what())));
     return qelv::kExitFailure;
 }

@@ -2,6 +2,7 @@
 
 #include "logreader.h"
 #include "options.h"
+#include "printout.h"
 #include "textescape.h"
 
 #include <QFile>
@@ -19,15 +20,9 @@ namespace qelv {
 
 namespace {
 
-void print(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 void printFailure(const QString& path, const QString& why) {
-    print(stderr, QStringLiteral("qel-v: ") + escapeForTerminal(path) + QStringLiteral(": ") +
-                      escapeForTerminal(why) + u'\n');
+    printText(stderr, QStringLiteral("qel-v: ") + escapeForTerminal(path) + QStringLiteral(": ") +
+                          escapeForTerminal(why) + u'\n');
 }
 
 // The whole file, or the reason it is not read. Only a regular file is read: a device such as
@@ -70,7 +65,7 @@ int runReadLog(const QString& path) {
     }
     // What survived is worth more than nothing: print it, then say where the damage starts.
     const ParsedLog parsed = parseLogIntact(*bytes);
-    print(stdout, formatLog(parsed.records, escapeForTerminal));
+    printText(stdout, formatLog(parsed.records, escapeForTerminal));
     if (!parsed.damage) return kExitOk;
     printFailure(path, QStringLiteral("%1 (%2 intact records before it)")
                            .arg(parsed.damage->message())
