@@ -11,6 +11,7 @@
 #include "memorywidgets.h"
 #include "modemsim/simulatorprocess.h"
 #include "oldloops.h"
+#include "parallelbench.h"
 #include "portusebench.h"
 #include "probes.h"
 #include "qteventpump.h"
@@ -414,7 +415,7 @@ int main(int argc, char** argv) {
     if (!args.isEmpty() && args.first() == QLatin1String("--urandom-probe"))
         return runUrandomProbe(args.mid(1), argc, argv);
     if (args.contains(QLatin1String("--help"))) {
-        std::printf("usage: qelv_bench [--no-xvfb]\n"
+        std::printf("usage: qelv_bench [--no-xvfb] [--parallel-only]\n"
                     "Measures the unit's waits, the survey and the window beside the old "
                     "busy-polling loops and prints one table (about a minute).\n");
         return 0;
@@ -429,6 +430,11 @@ int main(int argc, char** argv) {
 
     Report report;
     const std::string loadBefore = loadAverage();
+    if (args.contains(QLatin1String("--parallel-only"))) {
+        parallelFigures(report);
+        report.print();
+        return report.anyNotRun() ? 1 : 0;
+    }
     windowFigures(report, mainStart, appMs, tryXvfb);
     waitsFigures(report);
     passOneFigures(report);
@@ -436,6 +442,7 @@ int main(int argc, char** argv) {
     portUseFigures(report);
     const bool simulated = simulatorFigures(report);
     floodSurveyFigures(report);
+    parallelFigures(report);
     report.note(format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
                        "loop below ~100 %% of a core means other work shared the cores.",
                        loadBefore.c_str(), loadAverage().c_str(), QThread::idealThreadCount()));
