@@ -19,6 +19,7 @@ void ScriptedPort::setPortOpen(bool open) {
         throw ModemError(errc::kPortOpenFailed, QStringLiteral("no device"), OpenFailure::Absent);
     m_open = true;
     m_opened.push_back(m_port);
+    m_openedLines.push_back({m_port, m_settings, m_dtr, m_rts, m_handshaking});
 }
 
 void ScriptedPort::requireOpen() const {
@@ -46,7 +47,8 @@ QString ScriptedPort::Input() {
     ++m_inputCalls;
     if (onInput) onInput();
     collectDue();
-    const qsizetype take = m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_buffer.size()) : m_buffer.size();
+    const qsizetype take =
+        m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_buffer.size()) : m_buffer.size();
     const QString out = m_buffer.left(take);
     m_buffer.remove(0, take);
     return out;
@@ -63,7 +65,8 @@ bool ScriptedPort::waitForInput(int timeoutMs) {
     collectDue();
     if (!m_buffer.isEmpty()) return true;
     const std::int64_t due = nextArrival();
-    const std::int64_t step = due >= 0 && due - m_clock.ms() < timeoutMs ? due - m_clock.ms() : timeoutMs;
+    const std::int64_t step =
+        due >= 0 && due - m_clock.ms() < timeoutMs ? due - m_clock.ms() : timeoutMs;
     m_clock.advance(step);
     collectDue();
     return !m_buffer.isEmpty();

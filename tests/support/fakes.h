@@ -23,7 +23,8 @@ public:
         const std::int64_t now = m_ms;
         m_ms += m_stepPerRead;
         ++m_reads;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_base + now)));
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(static_cast<std::uint64_t>(m_base + now)));
     }
     std::int64_t ms() const { return m_ms; }
     void advance(std::int64_t ms) { m_ms += ms; }
@@ -92,7 +93,9 @@ public:
     void addDevice(int port, Responder responder = {}) { m_devices[port] = std::move(responder); }
     void removeDevice(int port) { m_devices.erase(port); }
     void arriveAt(std::int64_t ms, const QString& text) { m_arrivals.insert({ms, text}); }
-    void arriveAfter(std::int64_t delayMs, const QString& text) { arriveAt(m_clock.ms() + delayMs, text); }
+    void arriveAfter(std::int64_t delayMs, const QString& text) {
+        arriveAt(m_clock.ms() + delayMs, text);
+    }
     std::int64_t nextArrival() const { return m_arrivals.empty() ? -1 : m_arrivals.begin()->first; }
     // The first arrival later than `ms`, -1 when none. Text that is already due woke the
     // event loop when it came; left unread, it must not wake every later wait as well.
@@ -111,15 +114,24 @@ public:
     };
     const std::vector<Sent>& sent() const { return m_sent; }
     const std::vector<int>& opened() const { return m_opened; }
+    // How the line was set at each successful open.
+    struct Line {
+        int port;
+        QString settings;
+        bool dtr;
+        bool rts;
+        int handshaking;
+    };
+    const std::vector<Line>& openedLines() const { return m_openedLines; }
     int inputCalls() const { return m_inputCalls; }
 
     void setCommPort(std::int16_t n) override;
     std::int16_t commPort() const override { return m_port; }
     void setSettings(const QString& settings) override { m_settings = settings; }
     QString settings() const override { return m_settings; }
-    void setDTREnable(bool) override {}
-    void setRTSEnable(bool) override {}
-    void setHandshaking(int) override {}
+    void setDTREnable(bool on) override { m_dtr = on; }
+    void setRTSEnable(bool on) override { m_rts = on; }
+    void setHandshaking(int mode) override { m_handshaking = mode; }
     void setPortOpen(bool open) override;
     bool portOpen() const override { return m_open; }
     void Output(const QString& text) override;
@@ -140,6 +152,10 @@ private:
     QString m_buffer;
     std::vector<Sent> m_sent;
     std::vector<int> m_opened;
+    std::vector<Line> m_openedLines;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_handshaking = 0;
     QString m_settings;
     std::int16_t m_port = 1;
     bool m_open = false;
@@ -153,7 +169,9 @@ struct FakeLine {
     FakeClock clock;
     FakePump pump{clock};
     ScriptedPort port{clock};
-    explicit FakeLine(std::int32_t tickBase = 1000) : clock(tickBase) { pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); }; }
+    explicit FakeLine(std::int32_t tickBase = 1000) : clock(tickBase) {
+        pump.nextDue = [this] { return port.nextArrivalAfter(clock.ms()); };
+    }
 };
 
 }  // namespace qelv::test
