@@ -93,9 +93,23 @@ TEST_F(SerialOnPty, OpenDropsWhatArrivedBeforeIt) {
     EXPECT_EQ(readAll(port, 5), "fresh");
 }
 
+TEST_F(SerialOnPty, InputLenLimitsEachReadAndZeroTakesEverything) {
+    port.setPortOpen(true);
+    device.send("abcdefgh");
+    for (int i = 0; i < 200 && port.InBufferCount() < 8; ++i) port.waitForInput(10);
+    ASSERT_EQ(port.InBufferCount(), 8);
+    port.setInputLen(3);
+    EXPECT_EQ(port.Input(), "abc");
+    EXPECT_EQ(port.Input(), "def");
+    EXPECT_EQ(port.InBufferCount(), 2);
+    port.setInputLen(0);
+    EXPECT_EQ(port.Input(), "gh");
+    EXPECT_THROW(port.setInputLen(-1), ModemError);
+}
+
 // What the line is set to, as the terminal driver sees it from the device's side. A
 // pseudo-terminal forces 8 data bits without parity whatever is asked, so only speed, stop
-// bits and flow control can be seen across it.
+// bits, flow control and which parity (odd or even) can be seen across it.
 TEST_F(SerialOnPty, LineSettingsReachTheTerminalDriver) {
     struct Row {
         const char* settings;
@@ -103,12 +117,12 @@ TEST_F(SerialOnPty, LineSettingsReachTheTerminalDriver) {
         speed_t speed;
         bool twoStops;
         bool rtsCts;
+        int odd;  // -1: no parity, nothing to see
     };
     const Row rows[] = {
-        {"9600,N,8,1", 0, B9600, false, false},
-        {"19200,E,7,2", 2, B19200, true, true},
-        {"2400,O,8,1", 3, B2400, false, true},
-        {"115200,n,8,2", 1, B115200, true, false},
+        {"9600,N,8,1", 0, B9600, false, false, -1}, {"19200,E,7,2", 2, B19200, true, true, 0},
+        {"2400,O,8,1", 3, B2400, false, true, 1},   {"115200,n,8,2", 1, B115200, true, false, -1},
+        {"4800,o,7,1", 0, B4800, false, false, 1},
     };
     for (const Row& row : rows) {
         port.setSettings(row.settings);
@@ -120,6 +134,9 @@ TEST_F(SerialOnPty, LineSettingsReachTheTerminalDriver) {
         EXPECT_EQ(cfgetispeed(&line), row.speed) << row.settings;
         EXPECT_EQ((line.c_cflag & CSTOPB) != 0, row.twoStops) << row.settings;
         EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, row.rtsCts) << row.settings;
+        if (row.odd >= 0) {
+            EXPECT_EQ((line.c_cflag & PARODD) != 0, row.odd == 1) << row.settings;
+        }
         port.setPortOpen(false);
     }
 }
