@@ -25,7 +25,8 @@ TEST_F(AtcretEnding, EveryFinalCodeSplitAcrossReadsEndsItOnItsLastCharacter) {
         fresh.line.port.arriveAt(20, word.mid(half) + u'\r');
         fresh.line.port.arriveAt(30, QStringLiteral("\n"));
         fresh.line.port.arriveAt(40, QStringLiteral("late"));
-        EXPECT_EQ(fresh.unit.ATCret("ATD1"), QStringLiteral("\r\n") + word + QStringLiteral("\r\n")) << code;
+        EXPECT_EQ(fresh.unit.ATCret("ATD1"), QStringLiteral("\r\n") + word + QStringLiteral("\r\n"))
+            << code;
         EXPECT_EQ(fresh.line.clock.ms(), 30) << code;
         ASSERT_EQ(fresh.line.port.sent().size(), 1u);
         EXPECT_EQ(fresh.line.port.sent()[0].text, "ATD1\r") << code;
@@ -42,14 +43,15 @@ TEST_F(AtcretEnding, LeftOverOkInTheBufferEndsTheFirstCycleAndStartsTheText) {
 }
 
 TEST_F(AtcretEnding, TextsThatAreNotFinalCodesDoNotEndIt) {
-    const char* notFinal[] = {"OK",    "CONNECT 9600\r\n", "CONNECT\r\n", "OK\r",
-                              "ok\r\n", "ERROR\n",         "NO CARRIER"};
+    const char* notFinal[] = {"OK",     "CONNECT 9600\r\n", "CONNECT\r\n", "OK\r",
+                              "ok\r\n", "ERROR\n",          "NO CARRIER"};
     for (const char* text : notFinal) {
         OpenLine fresh;
         fresh.line.port.arriveAt(5, QString::fromLatin1(text));
         // The separator keeps the first text from being completed by the final code.
         fresh.line.port.arriveAt(60'000, QStringLiteral("~\r\nBUSY\r\n"));
-        EXPECT_EQ(fresh.unit.ATCret("AT"), QString::fromLatin1(text) + QStringLiteral("~\r\nBUSY\r\n"))
+        EXPECT_EQ(fresh.unit.ATCret("AT"),
+                  QString::fromLatin1(text) + QStringLiteral("~\r\nBUSY\r\n"))
             << text;
         EXPECT_EQ(fresh.line.clock.ms(), 60'000) << text;
     }
@@ -159,6 +161,13 @@ TEST_F(Collect, AtcinterRetKeepsTheTextBeforeOkWithoutLineEnds) {
         {"OK\r\n\r\nLATER\r\n", ""},
         {"X\r\nOK\r\nY\r\nOK\r\n", "X"},
         {"\r\nNO CARRIER\r\n", "NO CARRIER"},
+        // Only "OK" with its line end cuts: the same letters elsewhere stay.
+        {"\r\nOKAY\r\n\r\nOK\r\n", "OKAY"},
+        {"\r\nLOOK 1\r\nOK\r\n", "LOOK 1"},
+        {"\r\nOK\r\r\nOK\r\n", "OK"},
+        {"OK\n\r\nOK\r\n", "OK"},
+        {"\r\nok\r\nERROR\r\n", "okERROR"},
+        {"\r\nMODEL\r\nOK \r\nBUSY\r\n", "MODELOK BUSY"},
     };
     for (const Row& row : rows) {
         OpenLine fresh;
@@ -176,15 +185,16 @@ struct AtTrueRow {
 };
 
 TEST_F(Collect, AtTrueClassifiesWhatArrivesWithinThreeSeconds) {
-    const AtTrueRow rows[] = {{"\r\nOK\r\n", 0}, {"OK", 0},         {"\r\nERROR\r\n", 1},
-                              {"OK ERROR", 1},   {"ERROR OK", 1},   {nullptr, -1},
+    const AtTrueRow rows[] = {{"\r\nOK\r\n", 0}, {"OK", 0},           {"\r\nERROR\r\n", 1},
+                              {"OK ERROR", 1},   {"ERROR OK", 1},     {nullptr, -1},
                               {"ok", -1},        {"\r\nRING\r\n", -1}};
     for (const AtTrueRow& row : rows) {
         OpenLine fresh(1000, [&row](const QString&) {
             if (!row.reply) return std::vector<ScriptedPort::Reply>{};
             return std::vector<ScriptedPort::Reply>{{200, QString::fromLatin1(row.reply)}};
         });
-        EXPECT_EQ(fresh.unit.ATTrue("ATE0Q0V1"), row.expected) << (row.reply ? row.reply : "silence");
+        EXPECT_EQ(fresh.unit.ATTrue("ATE0Q0V1"), row.expected)
+            << (row.reply ? row.reply : "silence");
         EXPECT_EQ(fresh.line.port.sent().back().text, "ATE0Q0V1\r");
         EXPECT_EQ(fresh.line.clock.ms(), 3000);
     }
@@ -241,6 +251,18 @@ TEST_F(Collect, BufClrGivesUpOnADeviceThatNeverStopsAfterThirtyWaits) {
     const QString drained = unit.ComportBufClr();
     EXPECT_EQ(line.clock.ms(), 30 * 100);
     EXPECT_EQ(drained, QString(3000 / 40 + 1, u'x'));
+}
+
+// Counts are compared at full width: a buffer past the 16-bit range that is still growing
+// must keep the drain waiting, not look settled because two clamped counts agree.
+TEST_F(Collect, BufClrKeepsWaitingWhileABufferBeyondSixteenBitsStillGrows) {
+    const QString head(40'000, u'a');
+    line.port.arriveAt(0, head);
+    line.port.arriveAt(50, QString(100, u'b'));
+    line.port.arriveAt(150, QString(100, u'c'));
+    line.port.arriveAt(5000, QStringLiteral("after"));
+    EXPECT_EQ(unit.ComportBufClr(), head + QString(100, u'b') + QString(100, u'c'));
+    EXPECT_EQ(line.clock.ms(), 300);
 }
 
 // --- Asked to end -------------------------------------------------------------------------

@@ -23,32 +23,25 @@ namespace {
 constexpr LogHeader kHeader{26, 12, 7, 4, 1, 49, 255, 0};
 constexpr LogHeader kOtherHeader{27, 1, 2, 3, 4, 5, 255, 0};
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
-int modeOf(const QString& path)
-{
+int modeOf(const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return -1;
     return static_cast<int>(info.st_mode & 07777);
 }
 
 // Restores an environment variable however the test ends, so tests stay independent.
 class EnvGuard {
 public:
-    explicit EnvGuard(const char* name) : m_name(name)
-    {
-        if (qEnvironmentVariableIsSet(name))
-            m_saved = qgetenv(name);
+    explicit EnvGuard(const char* name) : m_name(name) {
+        if (qEnvironmentVariableIsSet(name)) m_saved = qgetenv(name);
     }
-    ~EnvGuard()
-    {
+    ~EnvGuard() {
         if (m_saved)
             qputenv(m_name, *m_saved);
         else
@@ -70,27 +63,30 @@ protected:
     QTemporaryDir m_dir;
 };
 
-QString unusualTexts(int i)
-{
+QString unusualTexts(int i) {
     const QChar withNul[] = {u'A', QChar(0), u'B'};
     switch (i) {
-    case 0: return QStringLiteral("OK\r\n");
-    case 1: return QString(withNul, 3);
-    case 2: return QString();
-    case 3: return QStringLiteral("Grüße € \U0001F600");
-    case 4: return QString(QChar(0xD800)) + QStringLiteral("\n\r") + QChar(0xDFFF);
-    default: return QStringLiteral("\r\nCONNECT9600\r\n");
+        case 0:
+            return QStringLiteral("OK\r\n");
+        case 1:
+            return QString(withNul, 3);
+        case 2:
+            return QString();
+        case 3:
+            return QStringLiteral("Grüße € \U0001F600");
+        case 4:
+            return QString(QChar(0xD800)) + QStringLiteral("\n\r") + QChar(0xDFFF);
+        default:
+            return QStringLiteral("\r\nCONNECT9600\r\n");
     }
 }
 
-TEST_F(FileLogWriterTest, RecordsReadBackExactly)
-{
+TEST_F(FileLogWriterTest, RecordsReadBackExactly) {
     constexpr int kCount = 6;
     {
         FileLogWriter writer(m_dir.path());
         writer.CipherFileHeadWrite(path("a.log"), kHeader);
-        for (int i = 0; i < kCount; ++i)
-            writer.CipherWrite(unusualTexts(i));
+        for (int i = 0; i < kCount; ++i) writer.CipherWrite(unusualTexts(i));
     }
     const std::vector<LogRecord> records = parseLog(readAll(path("a.log")));
     ASSERT_EQ(records.size(), std::size_t(kCount + 1));
@@ -104,20 +100,19 @@ TEST_F(FileLogWriterTest, RecordsReadBackExactly)
     }
 }
 
-TEST_F(FileLogWriterTest, BytesFollowTheDocumentedFormat)
-{
+TEST_F(FileLogWriterTest, BytesFollowTheDocumentedFormat) {
     {
         FileLogWriter writer(m_dir.path());
         writer.CipherFileHeadWrite(path("b.log"), kHeader);
         writer.CipherWrite(QStringLiteral("OK"));
     }
-    const QByteArray expected = QByteArray::fromHex("48 08000000 1a0c07040131ff00"
-                                                    "52 04000000 4f004b00");
+    const QByteArray expected = QByteArray::fromHex(
+        "48 08000000 1a0c07040131ff00"
+        "52 04000000 4f004b00");
     EXPECT_EQ(readAll(path("b.log")), expected);
 }
 
-TEST_F(FileLogWriterTest, RecordIsInTheFileWhenTheCallReturns)
-{
+TEST_F(FileLogWriterTest, RecordIsInTheFileWhenTheCallReturns) {
     FileLogWriter writer(m_dir.path());
     writer.CipherFileHeadWrite(path("c.log"), kHeader);
     writer.CipherWrite(QStringLiteral("RING"));
@@ -126,8 +121,7 @@ TEST_F(FileLogWriterTest, RecordIsInTheFileWhenTheCallReturns)
     EXPECT_EQ(records[1].text, QStringLiteral("RING"));
 }
 
-TEST_F(FileLogWriterTest, SecondHeaderAppendsANewSession)
-{
+TEST_F(FileLogWriterTest, SecondHeaderAppendsANewSession) {
     {
         FileLogWriter writer(m_dir.path());
         writer.CipherFileHeadWrite(path("d.log"), kHeader);
@@ -146,8 +140,7 @@ TEST_F(FileLogWriterTest, SecondHeaderAppendsANewSession)
     EXPECT_EQ(records[4].header, kHeader);
 }
 
-TEST_F(FileLogWriterTest, HeaderSwitchesToTheNewFile)
-{
+TEST_F(FileLogWriterTest, HeaderSwitchesToTheNewFile) {
     FileLogWriter writer(m_dir.path());
     writer.CipherFileHeadWrite(path("one.log"), kHeader);
     writer.CipherFileHeadWrite(path("two.log"), kOtherHeader);
@@ -156,8 +149,27 @@ TEST_F(FileLogWriterTest, HeaderSwitchesToTheNewFile)
     EXPECT_EQ(parseLog(readAll(path("two.log"))).size(), 2u);
 }
 
-TEST_F(FileLogWriterTest, NewFileIsReadableByItsOwnerOnly)
-{
+// How many of this process's descriptors lead to `file`.
+int descriptorsOn(const QString& file) {
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == file) ++count;
+    return count;
+}
+
+TEST_F(FileLogWriterTest, ANewSessionInAnotherFileLetsGoOfTheOldOne) {
+    FileLogWriter writer(m_dir.path());
+    writer.CipherFileHeadWrite(path("one.log"), kHeader);
+    EXPECT_EQ(descriptorsOn(path("one.log")), 1);
+    writer.CipherFileHeadWrite(path("two.log"), kOtherHeader);
+    EXPECT_EQ(descriptorsOn(path("one.log")), 0);
+    EXPECT_EQ(descriptorsOn(path("two.log")), 1);
+    writer.CipherFileHeadWrite(path("two.log"), kHeader);
+    EXPECT_EQ(descriptorsOn(path("two.log")), 1);
+}
+
+TEST_F(FileLogWriterTest, NewFileIsReadableByItsOwnerOnly) {
     FileLogWriter writer(m_dir.path());
     writer.CipherFileHeadWrite(path("e.log"), kHeader);
     EXPECT_EQ(modeOf(path("e.log")), 0600);
@@ -165,8 +177,7 @@ TEST_F(FileLogWriterTest, NewFileIsReadableByItsOwnerOnly)
 
 // Whatever stands where the log goes, a session is appended only to a log of our own, and
 // the file it goes to is nobody else's to read.
-TEST_F(FileLogWriterTest, RefusesALinkADeviceAFifoAndAForeignFile)
-{
+TEST_F(FileLogWriterTest, RefusesALinkADeviceAFifoAndAForeignFile) {
     QFile foreign(path("notes.txt"));
     ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
     foreign.write("my notes\n");
@@ -191,8 +202,7 @@ TEST_F(FileLogWriterTest, RefusesALinkADeviceAFifoAndAForeignFile)
     EXPECT_FALSE(QFileInfo::exists(path("absent-target")));
 }
 
-TEST_F(FileLogWriterTest, AnExistingLogIsAppendedToAndMadePrivate)
-{
+TEST_F(FileLogWriterTest, AnExistingLogIsAppendedToAndMadePrivate) {
     {
         FileLogWriter first(m_dir.path());
         first.CipherFileHeadWrite(path("m.log"), kHeader);
@@ -212,15 +222,13 @@ TEST_F(FileLogWriterTest, AnExistingLogIsAppendedToAndMadePrivate)
     EXPECT_EQ(modeOf(path("empty.log")), 0600);
 }
 
-TEST_F(FileLogWriterTest, ExplicitFolderIsReturnedVerbatim)
-{
+TEST_F(FileLogWriterTest, ExplicitFolderIsReturnedVerbatim) {
     EXPECT_EQ(FileLogWriter(QStringLiteral("/some/where")).cPath(), QStringLiteral("/some/where"));
     EXPECT_EQ(FileLogWriter(m_dir.path() + "/").cPath(), m_dir.path() + "/");
     EXPECT_FALSE(QDir(QStringLiteral("/some/where")).exists());
 }
 
-TEST_F(FileLogWriterTest, ReplyBeforeHeaderThrows)
-{
+TEST_F(FileLogWriterTest, ReplyBeforeHeaderThrows) {
     FileLogWriter writer(m_dir.path());
     try {
         writer.CipherWrite(QStringLiteral("OK"));
@@ -230,8 +238,7 @@ TEST_F(FileLogWriterTest, ReplyBeforeHeaderThrows)
     }
 }
 
-TEST_F(FileLogWriterTest, UnwritableFolderThrowsWithPathAndReason)
-{
+TEST_F(FileLogWriterTest, UnwritableFolderThrowsWithPathAndReason) {
     // A regular file as folder fails even for root, unlike a permission-based setup.
     QFile blocker(path("plain"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -249,8 +256,7 @@ TEST_F(FileLogWriterTest, UnwritableFolderThrowsWithPathAndReason)
     EXPECT_THROW(writer.CipherWrite(QStringLiteral("OK")), ModemError);
 }
 
-TEST_F(FileLogWriterTest, DefaultFolderFollowsXdgStateHome)
-{
+TEST_F(FileLogWriterTest, DefaultFolderFollowsXdgStateHome) {
     EnvGuard guard("XDG_STATE_HOME");
     const QString state = path("deep/state");
     qputenv("XDG_STATE_HOME", QFile::encodeName(state));
@@ -264,8 +270,7 @@ TEST_F(FileLogWriterTest, DefaultFolderFollowsXdgStateHome)
     EXPECT_TRUE(QFile::exists(state + QStringLiteral("/qel-v/g.log")));
 }
 
-TEST_F(FileLogWriterTest, DefaultFolderFallsBackToHome)
-{
+TEST_F(FileLogWriterTest, DefaultFolderFallsBackToHome) {
     EnvGuard stateGuard("XDG_STATE_HOME");
     EnvGuard homeGuard("HOME");
     qputenv("HOME", QFile::encodeName(m_dir.path()));
@@ -278,8 +283,7 @@ TEST_F(FileLogWriterTest, DefaultFolderFallsBackToHome)
     EXPECT_TRUE(QDir(m_dir.path() + QStringLiteral("/.local/state/qel-v")).exists());
 }
 
-TEST_F(FileLogWriterTest, UncreatableDefaultFolderThrows)
-{
+TEST_F(FileLogWriterTest, UncreatableDefaultFolderThrows) {
     EnvGuard guard("XDG_STATE_HOME");
     QFile blocker(path("plain"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -305,12 +309,13 @@ struct CorruptCase {
     qsizetype offset;
 };
 
-void PrintTo(const CorruptCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CorruptCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ParseLogRejects : public ::testing::TestWithParam<CorruptCase> {};
 
-TEST_P(ParseLogRejects, WithOffset)
-{
+TEST_P(ParseLogRejects, WithOffset) {
     try {
         parseLog(GetParam().bytes);
         FAIL() << "no exception";
@@ -337,16 +342,13 @@ const CorruptCase kCorruptCases[] = {
     {"TrailingByte", kGoodHeader + QByteArray::fromHex("52 00000000 52"), 18},
 };
 
-std::string corruptName(const ::testing::TestParamInfo<CorruptCase>& info)
-{
+std::string corruptName(const ::testing::TestParamInfo<CorruptCase>& info) {
     return info.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ParseLogRejects, ::testing::ValuesIn(kCorruptCases),
-                         corruptName);
+INSTANTIATE_TEST_SUITE_P(Table, ParseLogRejects, ::testing::ValuesIn(kCorruptCases), corruptName);
 
-TEST(ParseLog, AcceptsEmptyAndMinimalLogs)
-{
+TEST(ParseLog, AcceptsEmptyAndMinimalLogs) {
     EXPECT_TRUE(parseLog(QByteArrayView()).empty());
     const std::vector<LogRecord> records =
         parseLog(kGoodHeader + QByteArray::fromHex("52 00000000"));
@@ -356,10 +358,9 @@ TEST(ParseLog, AcceptsEmptyAndMinimalLogs)
     EXPECT_TRUE(records[1].text.isEmpty());
 }
 
-TEST(ParseLog, EveryPrefixAndByteFlipParsesOrThrowsModemError)
-{
-    const QByteArray log = kGoodHeader + QByteArray::fromHex("52 04000000 4f004b00")
-        + QByteArray::fromHex("48 08000000 1b0102030405ff00");
+TEST(ParseLog, EveryPrefixAndByteFlipParsesOrThrowsModemError) {
+    const QByteArray log = kGoodHeader + QByteArray::fromHex("52 04000000 4f004b00") +
+                           QByteArray::fromHex("48 08000000 1b0102030405ff00");
     for (qsizetype cut = 0; cut < log.size(); ++cut) {
         try {
             parseLog(log.first(cut));
@@ -380,21 +381,25 @@ TEST(ParseLog, EveryPrefixAndByteFlipParsesOrThrowsModemError)
     }
 }
 
-QString showLineEnds(const QString& text)
-{
+QString showLineEnds(const QString& text) {
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     shown.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     return shown;
 }
 
-TEST(ParseLogIntact, KeepsEveryRecordBeforeTheDamage)
-{
+TEST(ParseLogIntact, KeepsEveryRecordBeforeTheDamage) {
     QByteArray log;
     log.append("H\x08\x00\x00\x00", 5).append(reinterpret_cast<const char*>(kHeader.data()), 8);
-    log.append("R\x02\x00\x00\x00" "A\x00", 7);
+    log.append(
+        "R\x02\x00\x00\x00"
+        "A\x00",
+        7);
     const qsizetype cut = log.size();
-    log.append("R\x04\x00\x00\x00" "B\x00", 7);  // a reply cut off by a crash
+    log.append(
+        "R\x04\x00\x00\x00"
+        "B\x00",
+        7);  // a reply cut off by a crash
 
     const ParsedLog parsed = parseLogIntact(log);
     ASSERT_EQ(parsed.records.size(), 2u);
@@ -407,21 +412,19 @@ TEST(ParseLogIntact, KeepsEveryRecordBeforeTheDamage)
     EXPECT_FALSE(parseLogIntact(log).damage.has_value());
 }
 
-TEST(StartsAsLog, OnlyAWholeSessionHeaderCounts)
-{
+TEST(StartsAsLog, OnlyAWholeSessionHeaderCounts) {
     QByteArray header("H\x08\x00\x00\x00", 5);
     header.append(reinterpret_cast<const char*>(kHeader.data()), 8);
     EXPECT_TRUE(startsAsLog(header));
     EXPECT_TRUE(startsAsLog(header + "R"));
-    EXPECT_FALSE(startsAsLog(header.left(12)));                  // cut short
+    EXPECT_FALSE(startsAsLog(header.left(12)));  // cut short
     EXPECT_FALSE(startsAsLog(QByteArray("R\x08\x00\x00\x00", 5) + header.mid(5)));
     EXPECT_FALSE(startsAsLog(QByteArray("H\x09\x00\x00\x00", 5) + header.mid(5)));
     EXPECT_FALSE(startsAsLog("#!/bin/sh\necho hello\n"));
     EXPECT_FALSE(startsAsLog(""));
 }
 
-TEST(FormatLog, RendersSessionsAndNumberedReplies)
-{
+TEST(FormatLog, RendersSessionsAndNumberedReplies) {
     std::vector<LogRecord> records(5);
     records[0].header = kHeader;
     records[1].kind = LogRecord::Kind::Reply;
@@ -439,13 +442,31 @@ TEST(FormatLog, RendersSessionsAndNumberedReplies)
                              "reply 1: %1 RING\n"));
 }
 
-TEST(FormatLog, ShowsRawBytesOfAnImpossibleDate)
-{
+TEST(FormatLog, ShowsRawBytesOfAnImpossibleDate) {
     std::vector<LogRecord> records(1);
     records[0].header = LogHeader{5, 13, 0, 24, 60, 60, 255, 0};
     EXPECT_EQ(formatLog(records, showLineEnds),
               QStringLiteral("session 2005-13-00 24:60:60 [raw 05 0D 00 18 3C 3C FF 00]\n"));
     EXPECT_TRUE(formatLog({}, showLineEnds).isEmpty());
+}
+
+// Each field out of its range on its own makes the header impossible; the edges of the
+// ranges do not.
+TEST(FormatLog, RawBytesOnlyForAHeaderWithAFieldOutOfRange) {
+    const std::pair<LogHeader, bool> rows[] = {
+        {{0, 1, 1, 0, 0, 0, 255, 0}, false},      {{99, 12, 31, 23, 59, 59, 255, 0}, false},
+        {{100, 6, 15, 12, 30, 30, 255, 0}, true}, {{26, 0, 15, 12, 30, 30, 255, 0}, true},
+        {{26, 13, 15, 12, 30, 30, 255, 0}, true}, {{26, 6, 0, 12, 30, 30, 255, 0}, true},
+        {{26, 6, 32, 12, 30, 30, 255, 0}, true},  {{26, 6, 15, 24, 30, 30, 255, 0}, true},
+        {{26, 6, 15, 12, 60, 30, 255, 0}, true},  {{26, 6, 15, 12, 30, 60, 255, 0}, true},
+        {{26, 6, 15, 12, 30, 30, 254, 0}, true},  {{26, 6, 15, 12, 30, 30, 255, 1}, true},
+    };
+    for (const auto& [header, impossible] : rows) {
+        std::vector<LogRecord> records(1);
+        records[0].header = header;
+        const QString text = formatLog(records, showLineEnds);
+        EXPECT_EQ(text.contains(QStringLiteral("[raw ")), impossible) << text.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
+#include "qtserialport.h"
 #include "portguard.h"
 #include "pty.h"
-#include "qtserialport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <csignal>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <csignal>
 
 using namespace qelv;
 using namespace qelv::test;
@@ -75,11 +75,78 @@ TEST_F(SerialOnPty, OpensAndCarriesBytesBothWaysOneToOne) {
     port.setPortOpen(false);  // closing a closed port does nothing
 }
 
+// A pseudo-terminal keeps what its device sent while nobody had it open; a serial line does
+// not. Either way an open starts with nothing waiting, so an old reply is never taken for
+// the answer to the next command.
+TEST_F(SerialOnPty, OpenDropsWhatArrivedBeforeIt) {
+    device.send("\r\nOK\r\nstale");
+    int waiting = 0;
+    for (int i = 0; i < 200 && waiting < 11; ++i) {
+        ::ioctl(device.slaveFd(), FIONREAD, &waiting);
+        if (waiting < 11) QThread::msleep(5);
+    }
+    ASSERT_EQ(waiting, 11) << "the bytes did not reach the line before the open";
+    port.setPortOpen(true);
+    EXPECT_EQ(port.InBufferCount(), 0);
+    EXPECT_EQ(port.Input(), "");
+    device.send("fresh");
+    EXPECT_EQ(readAll(port, 5), "fresh");
+}
+
+TEST_F(SerialOnPty, InputLenLimitsEachReadAndZeroTakesEverything) {
+    port.setPortOpen(true);
+    device.send("abcdefgh");
+    for (int i = 0; i < 200 && port.InBufferCount() < 8; ++i) port.waitForInput(10);
+    ASSERT_EQ(port.InBufferCount(), 8);
+    port.setInputLen(3);
+    EXPECT_EQ(port.Input(), "abc");
+    EXPECT_EQ(port.Input(), "def");
+    EXPECT_EQ(port.InBufferCount(), 2);
+    port.setInputLen(0);
+    EXPECT_EQ(port.Input(), "gh");
+    EXPECT_THROW(port.setInputLen(-1), ModemError);
+}
+
+// What the line is set to, as the terminal driver sees it from the device's side. A
+// pseudo-terminal forces 8 data bits without parity whatever is asked, so only speed, stop
+// bits, flow control and which parity (odd or even) can be seen across it.
+TEST_F(SerialOnPty, LineSettingsReachTheTerminalDriver) {
+    struct Row {
+        const char* settings;
+        int handshaking;
+        speed_t speed;
+        bool twoStops;
+        bool rtsCts;
+        int odd;  // -1: no parity, nothing to see
+    };
+    const Row rows[] = {
+        {"9600,N,8,1", 0, B9600, false, false, -1}, {"19200,E,7,2", 2, B19200, true, true, 0},
+        {"2400,O,8,1", 3, B2400, false, true, 1},   {"115200,n,8,2", 1, B115200, true, false, -1},
+        {"4800,o,7,1", 0, B4800, false, false, 1},
+    };
+    for (const Row& row : rows) {
+        port.setSettings(row.settings);
+        port.setHandshaking(row.handshaking);
+        port.setPortOpen(true);
+        termios line{};
+        ASSERT_EQ(::tcgetattr(device.slaveFd(), &line), 0);
+        EXPECT_EQ(cfgetospeed(&line), row.speed) << row.settings;
+        EXPECT_EQ(cfgetispeed(&line), row.speed) << row.settings;
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, row.twoStops) << row.settings;
+        EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, row.rtsCts) << row.settings;
+        if (row.odd >= 0) {
+            EXPECT_EQ((line.c_cflag & PARODD) != 0, row.odd == 1) << row.settings;
+        }
+        port.setPortOpen(false);
+    }
+}
+
 TEST_F(SerialOnPty, ClosedPortRefusesIoAndConfigurationRules) {
     EXPECT_THROW(port.Output("AT"), ModemError);
     EXPECT_THROW(port.Input(), ModemError);
     EXPECT_THROW(port.InBufferCount(), ModemError);
-    for (const char* bad : {"9600,N,8", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3", "", "9600,N,8,1,1"})
+    for (const char* bad :
+         {"9600,N,8", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3", "", "9600,N,8,1,1"})
         EXPECT_THROW(port.setSettings(bad), ModemError) << bad;
     EXPECT_EQ(port.settings(), "9600,N,8,1");
     port.setPortOpen(true);
@@ -161,7 +228,8 @@ struct HeldPort : SerialOnPty {
         ASSERT_EQ(::pipe(ready), 0);
         holder = ::fork();
         if (holder == 0) {
-            const int fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            // 2: only a live process, which must not hold the device, for a lock file to name.
+            const int fd = how == 2 ? -1 : ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
             if (how == 0) ::flock(fd, LOCK_EX);
             if (how == 1) ::ioctl(fd, TIOCEXCL);
             [[maybe_unused]] auto w = ::write(ready[1], "x", 1);
@@ -195,7 +263,8 @@ TEST_F(HeldPort, ExclusiveModeByAnotherProgram) {
 
 TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
     holdInChild(2);  // a live process for the lock file to name
-    const QString lockPath = QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName();
+    const QString lockPath =
+        QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName();
     if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
     {
         QFile lock(lockPath);
@@ -216,7 +285,8 @@ TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
 // A real terminal program: picocom takes an flock on the port it uses. It needs a terminal
 // of its own, which script(1) gives it.
 TEST_F(SerialOnPty, PortHeldByPicocomIsLeftAloneAndItsHolderNamed) {
-    if (QStandardPaths::findExecutable("picocom").isEmpty() || QStandardPaths::findExecutable("script").isEmpty())
+    if (QStandardPaths::findExecutable("picocom").isEmpty() ||
+        QStandardPaths::findExecutable("script").isEmpty())
         GTEST_SKIP() << "picocom or script is not installed";
     QProcess picocom;
     picocom.start("script", {"-qfc", "picocom -q -b 9600 " + device.slavePath(), "/dev/null"});
@@ -247,8 +317,8 @@ TEST_F(SerialOnPty, WhileWeHoldThePortOthersSeeItHeld) {
     ::ioctl(fd, TIOCGEXCL, &exclusive);
     EXPECT_TRUE(exclusive);
     ::close(fd);
-    EXPECT_FALSE(lockFileHolder(device.slavePath()).isEmpty() &&
-                 !QFile::exists(QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName()));
+    // A lock file of ours, where the lock folder lets one be made, names nobody else.
+    EXPECT_EQ(lockFileHolder(device.slavePath()), QString());
     QtSerialPort second(PortMap::fromDirectory(ports.path()));
     EXPECT_EQ(openFailure(second), OpenFailure::Busy);
 }

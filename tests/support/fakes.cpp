@@ -23,6 +23,7 @@ void ScriptedPort::setPortOpen(bool open) {
     m_arrivals.clear();
     m_open = true;
     m_shared->opened.push_back(m_port);
+    m_shared->openedLines.push_back({m_port, m_settings, m_dtr, m_rts, m_handshaking});
 }
 
 void ScriptedPort::requireOpen() const {

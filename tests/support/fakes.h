@@ -144,15 +144,24 @@ public:
     };
     const std::vector<Sent>& sent() const { return m_shared->sent; }
     const std::vector<int>& opened() const { return m_shared->opened; }
+    // How the line was set at each successful open.
+    struct Line {
+        int port;
+        QString settings;
+        bool dtr;
+        bool rts;
+        int handshaking;
+    };
+    const std::vector<Line>& openedLines() const { return m_shared->openedLines; }
     int inputCalls() const { return m_inputCalls; }
 
     void setCommPort(std::int16_t n) override;
     std::int16_t commPort() const override { return m_port; }
     void setSettings(const QString& settings) override { m_settings = settings; }
     QString settings() const override { return m_settings; }
-    void setDTREnable(bool) override {}
-    void setRTSEnable(bool) override {}
-    void setHandshaking(int) override {}
+    void setDTREnable(bool on) override { m_dtr = on; }
+    void setRTSEnable(bool on) override { m_rts = on; }
+    void setHandshaking(int mode) override { m_handshaking = mode; }
     void setPortOpen(bool open) override;
     bool portOpen() const override { return m_open; }
     void Output(const QString& text) override;
@@ -168,6 +177,7 @@ private:
         std::map<int, Responder> devices;
         std::vector<Sent> sent;
         std::vector<int> opened;
+        std::vector<Line> openedLines;
         std::set<const ScriptedPort*> ports;
         std::function<void()> onOutput;
     };
@@ -182,6 +192,9 @@ private:
     std::shared_ptr<Shared> m_shared;
     std::multimap<std::int64_t, QString> m_arrivals;
     QString m_buffer;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_handshaking = 0;
     QString m_settings;
     std::int16_t m_port = 1;
     bool m_open = false;

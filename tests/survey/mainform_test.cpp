@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 using namespace qelv;
 using namespace qelv::test;
 
@@ -49,6 +52,36 @@ TEST_F(Survey, LoadLaysOutTheGridAndCaption) {
     EXPECT_EQ(cells.col(), 3);
     EXPECT_EQ(widgets.window.caption(), "Tobelune   QEL-V ver 1.1 Rev0");
     EXPECT_EQ(widgets.statusBar.style(), 1);
+}
+
+// Keeps the load-time settings that the in-memory grid drops, with the cell each was given at.
+struct LoadRecordingGrid : MemoryGrid {
+    std::vector<std::pair<int, int>> widths;              // column, twips
+    std::vector<std::tuple<int, int, int>> headerStyles;  // row, column, style
+    std::vector<std::tuple<bool, bool, int>> loadSettings;
+    void setColWidth(int col, int twips) override { widths.emplace_back(col, twips); }
+    void setHeaderCellStyle(int style) override { headerStyles.emplace_back(row(), col(), style); }
+    void setLoadSettings(bool first, bool second, int value) override {
+        loadSettings.emplace_back(first, second, value);
+    }
+};
+
+TEST(FormLoad, ColumnWidthsHeaderStylesAndGridSettings) {
+    FakeLine line;
+    Mdcomm unit{line.clock, line.pump, line.port};
+    MemoryForm widgets;
+    LoadRecordingGrid grid;
+    MainForm form({widgets.window, grid, widgets.statusBar, widgets.button},
+                  {line.pump, [&]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}});
+    form.Form_Load();
+    // Column 0 keeps the grid's default width.
+    const std::vector<std::pair<int, int>> widths = {{1, 1200}, {2, 2200}, {3, 5000}};
+    EXPECT_EQ(grid.widths, widths);
+    const std::vector<std::tuple<int, int, int>> styles = {
+        {0, 0, 3}, {0, 1, 3}, {0, 2, 3}, {0, 3, 3}};
+    EXPECT_EQ(grid.headerStyles, styles);
+    const std::vector<std::tuple<bool, bool, int>> settings = {{false, false, 1}};
+    EXPECT_EQ(grid.loadSettings, settings);
 }
 
 TEST(Caption, NumbersWithoutLeadingZerosOrBlanks) {
@@ -137,6 +170,20 @@ TEST_F(Survey, AFailureNoteLastsOnlyUntilTheCellPasses) {
     EXPECT_TRUE(cell(4, 2).reply.isEmpty());
 }
 
+TEST_F(Survey, EveryOpenUsesTheSurveysLineSettings) {
+    line.port.addDevice(2, modem("\r\nOK\r\n", "\r\nOK\r\n"));
+    line.port.addDevice(9);
+    form.Command1_Click();
+    // Port 2 opens in all three passes, port 9 in the first two.
+    ASSERT_EQ(line.port.openedLines().size(), 5u);
+    for (const ScriptedPort::Line& opened : line.port.openedLines()) {
+        EXPECT_EQ(opened.settings, "9600,N,8,1") << opened.port;
+        EXPECT_TRUE(opened.dtr) << opened.port;
+        EXPECT_TRUE(opened.rts) << opened.port;
+        EXPECT_EQ(opened.handshaking, 0) << opened.port;
+    }
+}
+
 TEST_F(Survey, ButtonIsBusyDuringTheSurveyAndIdleAfter) {
     line.port.addDevice(1, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     std::vector<std::pair<bool, QString>> seen;
@@ -176,6 +223,33 @@ TEST_F(Survey, ResizeDuringTheSurveyLeavesTheCurrentCellAlone) {
     };
     form.Command1_Click();
     EXPECT_EQ(cell(2, 3).backColor, survey::kMark);
+}
+
+// Events run inside the waits, and one of them may move the grid's current cell (a click on
+// the grid): each result still goes to its own port's row and the pass's column.
+TEST_F(Survey, ResultsLandInTheirPortsRowWhenTheCurrentCellMovesDuringTheWaits) {
+    line.port.addDevice(5, modem("\r\nOK\r\n", "\r\nINFO 5\r\n\r\nOK\r\n"));
+    line.port.addDevice(12, modem("\r\nOK\r\n", "\r\nERROR\r\n"));
+    line.pump.onPump = [&] {
+        if (line.clock.ms() == 0) return;  // pass 1 has no waits
+        widgets.grid.setRow(9);
+        widgets.grid.setCol(1);
+    };
+    form.Command1_Click();
+    EXPECT_EQ(cell(5, 2).text, "\r\nOK\r\n");
+    EXPECT_EQ(cell(5, 2).backColor, survey::kMark);
+    EXPECT_EQ(cell(5, 3).text, "\r\nINFO 5\r\n\r\nOK\r\n");
+    EXPECT_EQ(cell(5, 3).backColor, survey::kMark);
+    EXPECT_EQ(cell(12, 2).backColor, survey::kMark);
+    EXPECT_TRUE(cell(12, 3).text.isEmpty());
+    EXPECT_EQ(cell(12, 3).backColor, survey::kWhite);
+    // The cell the events moved to keeps what pass 1 wrote there.
+    EXPECT_TRUE(cell(9, 1).text.isEmpty());
+    EXPECT_EQ(cell(9, 1).backColor, survey::kWhite);
+    EXPECT_EQ(cell(9, 2).backColor, Grid::kNoColor);
+    EXPECT_EQ(cell(9, 3).backColor, Grid::kNoColor);
+    EXPECT_EQ(cell(5, 1).text, "OK");
+    EXPECT_EQ(cell(12, 1).text, "OK");
 }
 
 TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillCloses) {

@@ -78,6 +78,9 @@ std::optional<Clock::time_point> PtyDevice::nextDue() const {
 }
 
 void PtyDevice::close() {
+    // Once the pty is released the system hands its number to the next pty made anywhere, so
+    // a comN left pointing at it would lead a reader to a stranger's device.
+    removeSymlinkTo(m_link, m_pty.slavePath);
     m_outbox.clear();
     m_pty.master.reset();
     m_pty.slave.reset();

@@ -13,7 +13,7 @@
 namespace qelv::modemsim {
 
 // One simulated device: a pty linked as DIR/comN, played by a profile. The link is removed when
-// the device is destroyed; a device that vanished leaves it dangling until then.
+// the device goes: when it vanishes or its pty fails, or at the latest when it is destroyed.
 class PtyDevice {
 public:
     // Throws std::system_error when the pty, the link or the recording cannot be made.
