@@ -40,7 +40,8 @@ QString simulatorPath() {
 
 bool hasDisplay() {
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
-    if (!platform.isEmpty()) return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    if (!platform.isEmpty())
+        return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
@@ -53,8 +54,8 @@ int runDemo(const Options& options, bool window) {
     QTemporaryDir dir;
     std::unique_ptr<SimulatorProcess> bench;
     try {
-        bench = std::make_unique<SimulatorProcess>(simulator.toStdString(), dir.path().toStdString(),
-                                                   kBench, false);
+        bench = std::make_unique<SimulatorProcess>(simulator.toStdString(),
+                                                   dir.path().toStdString(), kBench, false);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "qel-v: the modem simulator did not start: %s\n", error.what());
         return kExitFailure;
@@ -62,7 +63,8 @@ int runDemo(const Options& options, bool window) {
     Options demo = options;
     demo.portsDir = dir.path();
     if (!window) {
-        std::fprintf(stderr, "qel-v: demo: simulated devices on COM1, COM2, COM4, COM5, COM7 (%s)\n",
+        std::fprintf(stderr,
+                     "qel-v: demo: simulated devices on COM1, COM2, COM4, COM5, COM7 (%s)\n",
                      qPrintable(dir.path()));
         if (demo.output == Output::Window) demo.output = Output::Text;
         return runHeadless(demo);

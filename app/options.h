@@ -13,10 +13,10 @@ enum class Output { Window, Text, Json };
 struct Options {
     RunMode mode = RunMode::Window;
     Output output = Output::Window;
-    QString portsDir;  // empty: $QELV_PORTS, else the system's devices
+    QString portsDir;       // empty: $QELV_PORTS, else the system's devices
     bool parallel = false;  // the AT passes talk to all their ports at once
-    QString logFile;   // for --read-log
-    QString error;     // set when the command line is not understood
+    QString logFile;        // for --read-log
+    QString error;          // set when the command line is not understood
 };
 
 // Whether args[i] is the option `name`, given as "name=VALUE" or "name VALUE"; in the second

@@ -128,9 +128,10 @@ void windowFigures(Report& report, double mainStart, double appMs, bool tryXvfb)
                times.shown ? Verdict::Info : Verdict::NotRun);
     // run.sh execs the bench from the shell that checked the build, so the process's start
     // is not the bench's; only the child's figure below is a true exec to main().
-    report.note(format("3  offscreen: QApplication %.1f ms; window built %.1f, Form_Load done %.1f, "
-                       "shown+exposed+first paint %.1f ms after the window's construction began.",
-                       appMs, times.builtMs, times.loadedMs, times.shownMs));
+    report.note(
+        format("3  offscreen: QApplication %.1f ms; window built %.1f, Form_Load done %.1f, "
+               "shown+exposed+first paint %.1f ms after the window's construction began.",
+               appMs, times.builtMs, times.loadedMs, times.shownMs));
     if (!tryXvfb) return;
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) {
         report.add("3", "main() to window shown, Xvfb (child process)", "xvfb-run missing",
@@ -143,8 +144,8 @@ void windowFigures(Report& report, double mainStart, double appMs, bool tryXvfb)
                                 {QStringLiteral("xvfb-run"), QStringLiteral("-a")},
                                 QStringLiteral("xcb"), 60000, &why);
     if (!child || child->at(QStringLiteral("shown")) != 1) {
-        report.add("3", "main() to window shown, Xvfb (child process)", "could not run",
-                   "none set", Verdict::Info);
+        report.add("3", "main() to window shown, Xvfb (child process)", "could not run", "none set",
+                   Verdict::Info);
         report.note("3  Xvfb: " + why.toStdString());
         return;
     }
@@ -152,10 +153,11 @@ void windowFigures(Report& report, double mainStart, double appMs, bool tryXvfb)
     report.add("3", "main() to window shown, Xvfb (child process)",
                format("%.1f ms", values.at(QStringLiteral("main_to_shown"))), "none set",
                Verdict::Info);
-    report.note(format("3  Xvfb: QApplication %.1f ms, window to shown+exposed+first paint %.1f ms; "
-                       "exec to main() about %.0f ms.",
-                       values.at(QStringLiteral("app")), values.at(QStringLiteral("window")),
-                       values.at(QStringLiteral("exec_to_main"))));
+    report.note(
+        format("3  Xvfb: QApplication %.1f ms, window to shown+exposed+first paint %.1f ms; "
+               "exec to main() about %.0f ms.",
+               values.at(QStringLiteral("app")), values.at(QStringLiteral("window")),
+               values.at(QStringLiteral("exec_to_main"))));
 }
 
 void waitsFigures(Report& report) {
@@ -176,9 +178,10 @@ void waitsFigures(Report& report) {
     report.add("1", "  same wait, busy loop (before)",
                format("%.1f %% (%.0f ms CPU in %.1f ms)", busy.cpuShare(), busy.cpuMs, busy.wallMs),
                "~100 % (yardstick)", Verdict::Info);
-    report.note(format("1  the unit's Waits(1000) pumped %ld times and slept %ld times, ending %.1f ms "
-                       "past its 1000 ms; the busy loop pumped %ld times.",
-                       oursPumps, oursSleeps, ours.wallMs - 1000, pump.pumps));
+    report.note(
+        format("1  the unit's Waits(1000) pumped %ld times and slept %ld times, ending %.1f ms "
+               "past its 1000 ms; the busy loop pumped %ld times.",
+               oursPumps, oursSleeps, ours.wallMs - 1000, pump.pumps));
 }
 
 void passOneFigures(Report& report) {
@@ -190,7 +193,8 @@ void passOneFigures(Report& report) {
     const auto time = [](const QString& dir) {
         SurveyRun run(dir);
         std::vector<double> walls;
-        for (int i = 0; i < 5; ++i) walls.push_back(measure([&] { run.form.Command1_Click(); }).wallMs);
+        for (int i = 0; i < 5; ++i)
+            walls.push_back(measure([&] { run.form.Command1_Click(); }).wallMs);
         return walls;
     };
     const auto emptyWalls = time(empty.path());
@@ -211,9 +215,10 @@ void passOneFigures(Report& report) {
         danglingLookups.push_back(measure([&] { (void)danglingMap.device(n); }).wallMs);
         emptyLookups.push_back(measure([&] { (void)emptyMap.device(n); }).wallMs);
     }
-    report.add("2", "  of which: PortMap::device(), entry to a missing path",
-               format("%.2f ms median, %.2f max of 16", median(danglingLookups), maxOf(danglingLookups)),
-               "(explains the above)", Verdict::Info);
+    report.add(
+        "2", "  of which: PortMap::device(), entry to a missing path",
+        format("%.2f ms median, %.2f max of 16", median(danglingLookups), maxOf(danglingLookups)),
+        "(explains the above)", Verdict::Info);
     report.add("2", "  of which: PortMap::device(), no entry",
                format("%.3f ms median, %.3f max of 16", median(emptyLookups), maxOf(emptyLookups)),
                "(explains the above)", Verdict::Info);
@@ -236,7 +241,8 @@ void latencyFigures(Report& report) {
         for (int i = 0; i < kLatencyRounds; ++i) {
             const QString reply =
                 busy ? busySendModem(clock, pump, port, QStringLiteral("AT"), 2000,
-                                     QStringLiteral("OK")).text
+                                     QStringLiteral("OK"))
+                           .text
                      : unit.SendModem(QStringLiteral("AT"), 2000, QStringLiteral("OK"));
             returns.push_back(monotonicMs());
             if (!reply.endsWith(QStringLiteral("OK\r\n"))) ++missed;
@@ -325,23 +331,25 @@ bool simulatorFigures(Report& report) {
         infoReplies.push_back(rawReplyMs(device(4), "ATI4I2I0\r\n", "OK\r\n"));
     }
     const double hayesPrescribed = 2 * 1000.0 + median(atReplies) + median(infoReplies);
-    if (hayesAnswered && maxOf(atReplies) >= 0 && *std::min_element(infoReplies.begin(), infoReplies.end()) >= 0)
+    if (hayesAnswered && maxOf(atReplies) >= 0 &&
+        *std::min_element(infoReplies.begin(), infoReplies.end()) >= 0)
         ratioRow(report, "survey wall / prescribed, hayes modem", hayes.wallMs, hayesPrescribed);
     else
         report.add("4c", "survey wall / prescribed, hayes modem", "modem did not answer",
                    "1.00 .. 1.02", Verdict::NotRun);
-    report.note(format("4c hayes: prescribed = 2 x 1000 ms + its reply times read straight off the "
-                       "device (median of 5): ATE0Q0V1 %.2f ms, ATI4I2I0 %.2f ms.",
-                       median(atReplies), median(infoReplies)));
+    report.note(
+        format("4c hayes: prescribed = 2 x 1000 ms + its reply times read straight off the "
+               "device (median of 5): ATE0Q0V1 %.2f ms, ATI4I2I0 %.2f ms.",
+               median(atReplies), median(infoReplies)));
 
     {
         QtSerialPort port(PortMap::fromDirectory(silentDir.path()));
         std::vector<double> cycles;
         for (int i = 0; i < 5; ++i)
             cycles.push_back(measure([&] {
-                openForSurvey(port, 1);
-                port.setPortOpen(false);
-            }).wallMs);
+                                 openForSurvey(port, 1);
+                                 port.setPortOpen(false);
+                             }).wallMs);
         report.add("4c", "  of which: one open+close of a simulator port",
                    format("%.2f ms median, %.2f max of 5", median(cycles), maxOf(cycles)),
                    "(explains the above)", Verdict::Info);
@@ -373,10 +381,11 @@ bool simulatorFigures(Report& report) {
     if (oursFlood) {
         const auto& v = *oursFlood;
         const double chars = v.at(QStringLiteral("reply_chars"));
-        report.add("4d", "flood 2000 ms, unit: peak RSS growth / reply",
-                   format("%.1f MB / %.0f chars", v.at(QStringLiteral("growth_kb")) / 1024.0, chars),
-                   format("reply <= %lld chars", static_cast<long long>(Mdcomm::kReplyCap)),
-                   verdictFor(chars <= static_cast<double>(Mdcomm::kReplyCap) && chars > 0));
+        report.add(
+            "4d", "flood 2000 ms, unit: peak RSS growth / reply",
+            format("%.1f MB / %.0f chars", v.at(QStringLiteral("growth_kb")) / 1024.0, chars),
+            format("reply <= %lld chars", static_cast<long long>(Mdcomm::kReplyCap)),
+            verdictFor(chars <= static_cast<double>(Mdcomm::kReplyCap) && chars > 0));
     } else {
         report.add("4d", "flood 2000 ms, unit", "could not run", "", Verdict::NotRun);
     }
@@ -390,14 +399,13 @@ bool simulatorFigures(Report& report) {
         report.add("4d", "flood 2000 ms, busy loop", "could not run", "", Verdict::NotRun);
     }
     if (oursFlood && busyFlood)
-        report.note(format("4d CPU during the flood: unit %.0f ms in %.0f ms, busy loop %.0f ms in "
-                           "%.0f ms (%.0f cycles); peak reset per run: %s.",
-                           oursFlood->at(QStringLiteral("cpu_ms")),
-                           oursFlood->at(QStringLiteral("wall_ms")),
-                           busyFlood->at(QStringLiteral("cpu_ms")),
-                           busyFlood->at(QStringLiteral("wall_ms")),
-                           busyFlood->at(QStringLiteral("cycles")),
-                           oursFlood->at(QStringLiteral("reset")) == 1 ? "yes" : "no"));
+        report.note(format(
+            "4d CPU during the flood: unit %.0f ms in %.0f ms, busy loop %.0f ms in "
+            "%.0f ms (%.0f cycles); peak reset per run: %s.",
+            oursFlood->at(QStringLiteral("cpu_ms")), oursFlood->at(QStringLiteral("wall_ms")),
+            busyFlood->at(QStringLiteral("cpu_ms")), busyFlood->at(QStringLiteral("wall_ms")),
+            busyFlood->at(QStringLiteral("cycles")),
+            oursFlood->at(QStringLiteral("reset")) == 1 ? "yes" : "no"));
     sim->stop();
     return true;
 }
@@ -415,9 +423,10 @@ int main(int argc, char** argv) {
     if (!args.isEmpty() && args.first() == QLatin1String("--urandom-probe"))
         return runUrandomProbe(args.mid(1), argc, argv);
     if (args.contains(QLatin1String("--help"))) {
-        std::printf("usage: qelv_bench [--no-xvfb] [--parallel-only]\n"
-                    "Measures the unit's waits, the survey and the window beside the old "
-                    "busy-polling loops and prints one table (about a minute).\n");
+        std::printf(
+            "usage: qelv_bench [--no-xvfb] [--parallel-only]\n"
+            "Measures the unit's waits, the survey and the window beside the old "
+            "busy-polling loops and prints one table (about a minute).\n");
         return 0;
     }
     const bool tryXvfb = !args.contains(QLatin1String("--no-xvfb"));
@@ -443,9 +452,10 @@ int main(int argc, char** argv) {
     const bool simulated = simulatorFigures(report);
     floodSurveyFigures(report);
     parallelFigures(report);
-    report.note(format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
-                       "loop below ~100 %% of a core means other work shared the cores.",
-                       loadBefore.c_str(), loadAverage().c_str(), QThread::idealThreadCount()));
+    report.note(
+        format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
+               "loop below ~100 %% of a core means other work shared the cores.",
+               loadBefore.c_str(), loadAverage().c_str(), QThread::idealThreadCount()));
     report.print();
     return simulated && !report.anyNotRun() ? 0 : 1;
 }

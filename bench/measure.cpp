@@ -16,8 +16,12 @@ double clockMs(clockid_t id) {
 
 }  // namespace
 
-double monotonicMs() { return clockMs(CLOCK_MONOTONIC); }
-double processCpuMs() { return clockMs(CLOCK_PROCESS_CPUTIME_ID); }
+double monotonicMs() {
+    return clockMs(CLOCK_MONOTONIC);
+}
+double processCpuMs() {
+    return clockMs(CLOCK_PROCESS_CPUTIME_ID);
+}
 
 long statusKb(const char* field) {
     FILE* file = std::fopen("/proc/self/status", "r");

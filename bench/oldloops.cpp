@@ -12,8 +12,8 @@ void busyWaits(TickClock& clock, EventPump& pump, std::int32_t wait) {
     } while (span.elapsed(clock.tickCount()) < wait);
 }
 
-BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port,
-                        const QString& atstr, std::int32_t wait, const QString& retresult) {
+BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port, const QString& atstr,
+                        std::int32_t wait, const QString& retresult) {
     const QString stopText = retresult + QStringLiteral("\r\n");
     port.Output(atstr + QStringLiteral("\r\n"));
     TickSpan span(clock.tickCount());

@@ -20,8 +20,8 @@ struct BusyReply {
     QString text;
     long cycles = 0;
 };
-BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port,
-                        const QString& atstr, std::int32_t wait, const QString& retresult);
+BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port, const QString& atstr,
+                        std::int32_t wait, const QString& retresult);
 
 // Configures and opens port n the way the survey's passes do.
 void openForSurvey(SerialPort& port, std::int16_t n);

@@ -30,13 +30,12 @@ struct Survey {
         : ports(PortDirectory::fixed(PortMap::fromDirectory(dir))),
           port(ports),
           unit(clock, pump, port),
-          form(widgets.widgets(),
-               {.pump = pump,
-                .unit = [this]() -> Mdcomm& { return unit; },
-                .parallel = parallel,
-                .newPort = [this]() -> std::unique_ptr<SerialPort> {
-                    return std::make_unique<QtSerialPort>(ports);
-                }}) {
+          form(widgets.widgets(), {.pump = pump,
+                                   .unit = [this]() -> Mdcomm& { return unit; },
+                                   .parallel = parallel,
+                                   .newPort = [this]() -> std::unique_ptr<SerialPort> {
+                                       return std::make_unique<QtSerialPort>(ports);
+                                   }}) {
         form.Form_Load();
         form.Form_Resize();
     }
@@ -98,12 +97,12 @@ void parallelFigures(Report& report) {
     QTemporaryDir silentDir, nolfDir, hayesDir;
     std::unique_ptr<SimulatorProcess> silent, nolf, hayes;
     try {
-        silent = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, silentDir.path().toStdString(),
-                                                    sixteen("silent"), false);
+        silent = std::make_unique<SimulatorProcess>(
+            QELV_MODEMSIM_PATH, silentDir.path().toStdString(), sixteen("silent"), false);
         nolf = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, nolfDir.path().toStdString(),
                                                   sixteen("nolf"), false);
-        hayes = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, hayesDir.path().toStdString(),
-                                                   sixteen("hayes"), false);
+        hayes = std::make_unique<SimulatorProcess>(
+            QELV_MODEMSIM_PATH, hayesDir.path().toStdString(), sixteen("hayes"), false);
     } catch (const std::exception& error) {
         report.add("6", "modem simulator, 3 x 16 devices", error.what(), "runs", Verdict::NotRun);
         return;
@@ -138,10 +137,11 @@ void parallelFigures(Report& report) {
                format("%.0f ms for 2 x 16 answers", hayesAll.usage.wallMs - 2000.0), "none set",
                Verdict::Info);
     cpu(report, "  --parallel: CPU of one core", hayesAll);
-    report.add("6", "  same grid both ways (info marks)",
-               format("%d one at a time, %d --parallel", hayesOne.infoMarks, hayesAll.infoMarks),
-               "equal, 16", verdictFor(hayesOne.infoMarks == hayesAll.infoMarks &&
-                                       hayesAll.infoMarks == kPorts));
+    report.add(
+        "6", "  same grid both ways (info marks)",
+        format("%d one at a time, %d --parallel", hayesOne.infoMarks, hayesAll.infoMarks),
+        "equal, 16",
+        verdictFor(hayesOne.infoMarks == hayesAll.infoMarks && hayesAll.infoMarks == kPorts));
 }
 
 }  // namespace qelv::bench

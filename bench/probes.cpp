@@ -18,13 +18,13 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
 
 namespace qelv::bench {
 
@@ -108,8 +108,10 @@ std::optional<double> msSinceExec() {
         return std::nullopt;
     timespec now{};
     ::clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-    return nowMs - static_cast<double>(startTicks) * 1e3 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    const double nowMs =
+        static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    return nowMs -
+           static_cast<double>(startTicks) * 1e3 / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 int runWindowProbe(double mainStartMs, int argc, char** argv) {
@@ -120,8 +122,7 @@ int runWindowProbe(double mainStartMs, int argc, char** argv) {
     const WindowTimes times = measureWindowShown();
     const double mainToShown = monotonicMs() - mainStartMs;
     std::printf("window-probe main_to_shown=%.2f app=%.2f window=%.2f shown=%d exec_to_main=%.1f\n",
-                mainToShown, appMs, times.shownMs, times.shown ? 1 : 0,
-                execToMain.value_or(-1.0));
+                mainToShown, appMs, times.shownMs, times.shown ? 1 : 0, execToMain.value_or(-1.0));
     return times.shown ? 0 : 1;
 }
 
@@ -146,8 +147,8 @@ int runFloodProbe(const QStringList& args, int argc, char** argv) {
     long cycles = 0;
     const Usage usage = measure([&] {
         if (busy) {
-            BusyReply reply = busySendModem(clock, pump, port, QStringLiteral("AT"), 2000,
-                                            QStringLiteral("OK"));
+            BusyReply reply =
+                busySendModem(clock, pump, port, QStringLiteral("AT"), 2000, QStringLiteral("OK"));
             replyChars = reply.text.size();
             cycles = reply.cycles;
         } else {
@@ -158,10 +159,11 @@ int runFloodProbe(const QStringList& args, int argc, char** argv) {
     port.setPortOpen(false);
     // Without the reset the peak may be older than this run; growth over it is all we know.
     const long growth = peakAfter - (reset ? rssBefore : peakBefore);
-    std::printf("flood-probe growth_kb=%ld reply_chars=%lld wall_ms=%.1f cpu_ms=%.1f cycles=%ld "
-                "reset=%d\n",
-                growth, static_cast<long long>(replyChars), usage.wallMs, usage.cpuMs, cycles,
-                reset ? 1 : 0);
+    std::printf(
+        "flood-probe growth_kb=%ld reply_chars=%lld wall_ms=%.1f cpu_ms=%.1f cycles=%ld "
+        "reset=%d\n",
+        growth, static_cast<long long>(replyChars), usage.wallMs, usage.cpuMs, cycles,
+        reset ? 1 : 0);
     return 0;
 }
 
@@ -209,7 +211,8 @@ std::optional<std::map<QString, double>> runChild(const QStringList& args,
 }
 
 double rawReplyMs(const QString& path, const QByteArray& command, const QByteArray& stop) {
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     termios raw{};
     ::tcgetattr(fd, &raw);

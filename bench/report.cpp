@@ -10,10 +10,14 @@ namespace {
 
 const char* verdictText(Verdict verdict) {
     switch (verdict) {
-    case Verdict::Pass: return "PASS";
-    case Verdict::Miss: return "MISS";
-    case Verdict::Info: return "info";
-    case Verdict::NotRun: return "NOT RUN";
+        case Verdict::Pass:
+            return "PASS";
+        case Verdict::Miss:
+            return "MISS";
+        case Verdict::Info:
+            return "info";
+        case Verdict::NotRun:
+            return "NOT RUN";
     }
     return "?";
 }
@@ -33,7 +37,9 @@ std::string padded(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-Verdict verdictFor(bool met) { return met ? Verdict::Pass : Verdict::Miss; }
+Verdict verdictFor(bool met) {
+    return met ? Verdict::Pass : Verdict::Miss;
+}
 
 std::string format(const char* pattern, ...) {
     char buffer[512];
@@ -46,11 +52,13 @@ std::string format(const char* pattern, ...) {
 
 void Report::add(std::string id, std::string figure, std::string measured, std::string target,
                  Verdict verdict) {
-    m_rows.push_back({std::move(id), std::move(figure), std::move(measured), std::move(target),
-                      verdict});
+    m_rows.push_back(
+        {std::move(id), std::move(figure), std::move(measured), std::move(target), verdict});
 }
 
-void Report::note(std::string text) { m_notes.push_back(std::move(text)); }
+void Report::note(std::string text) {
+    m_notes.push_back(std::move(text));
+}
 
 bool Report::anyNotRun() const {
     return std::any_of(m_rows.begin(), m_rows.end(),

@@ -23,8 +23,7 @@ namespace {
 using qelv::LogRecord;
 
 // Kept apart from FileLogWriter, which only writes to files and syncs every record.
-void appendRecord(QByteArray& out, char kind, const QByteArray& payload)
-{
+void appendRecord(QByteArray& out, char kind, const QByteArray& payload) {
     out.append(kind);
     char length[qelv::logformat::kLengthBytes];
     qToLittleEndian(static_cast<std::uint32_t>(payload.size()), length);
@@ -32,8 +31,7 @@ void appendRecord(QByteArray& out, char kind, const QByteArray& payload)
     out.append(payload);
 }
 
-QByteArray encode(const std::vector<LogRecord>& records)
-{
+QByteArray encode(const std::vector<LogRecord>& records) {
     QByteArray out;
     for (const LogRecord& record : records) {
         if (record.kind == LogRecord::Kind::Header) {
@@ -54,8 +52,7 @@ QByteArray encode(const std::vector<LogRecord>& records)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView bytes(data, static_cast<qsizetype>(size));
     std::vector<LogRecord> records;
     try {

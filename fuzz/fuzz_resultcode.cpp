@@ -46,31 +46,26 @@ constexpr Row kRows[] = {
 
 // Deliberately naive, and compiled with the fuzzer's instrumentation, so that its
 // comparisons guide the fuzzer towards the table's texts.
-bool occursIn(const QString& reply, std::u16string_view text)
-{
+bool occursIn(const QString& reply, std::u16string_view text) {
     const auto size = static_cast<std::size_t>(reply.size());
     for (std::size_t start = 0; start + text.size() <= size; ++start) {
         std::size_t i = 0;
         while (i < text.size() && reply.at(static_cast<qsizetype>(start + i)).unicode() == text[i])
             ++i;
-        if (i == text.size())
-            return true;
+        if (i == text.size()) return true;
     }
     return false;
 }
 
-int referenceCode(const QString& reply)
-{
+int referenceCode(const QString& reply) {
     int code = -1;
     for (const Row& row : kRows) {
-        if (occursIn(reply, row.text))
-            code = row.code;
+        if (occursIn(reply, row.text)) code = row.code;
     }
     return code;
 }
 
-void check(const QString& reply, const char* how)
-{
+void check(const QString& reply, const char* how) {
     const int got = qelv::classifyResult(reply);
     const int want = referenceCode(reply);
     if (got != want) {
@@ -83,8 +78,7 @@ void check(const QString& reply, const char* how)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const char*>(data);
     check(QString::fromLatin1(bytes, static_cast<qsizetype>(size)), "Latin-1");
 

@@ -9,8 +9,7 @@ namespace qelv::fuzz {
 
 // Control characters and anything outside ASCII as \uXXXX, so that a reported text can be
 // pasted back into a test unchanged.
-inline QString escaped(const QString& text)
-{
+inline QString escaped(const QString& text) {
     QString out;
     for (QChar c : text) {
         if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'\\')
@@ -22,8 +21,7 @@ inline QString escaped(const QString& text)
 }
 
 // Aborting, rather than returning, is what makes libFuzzer keep the input as a crash.
-[[noreturn]] inline void fail(const QString& what)
-{
+[[noreturn]] inline void fail(const QString& what) {
     std::fprintf(stderr, "\n*** fuzz check failed: %s\n", qPrintable(what));
     std::abort();
 }

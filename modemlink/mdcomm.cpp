@@ -42,7 +42,9 @@ Mdcomm& Mdcomm::instance() {
     return *instance;
 }
 
-bool Mdcomm::exists() { return globalInstance() != nullptr; }
+bool Mdcomm::exists() {
+    return globalInstance() != nullptr;
+}
 
 void Mdcomm::installFactory(std::function<std::unique_ptr<Mdcomm>()> make) {
     factory() = std::move(make);
@@ -59,7 +61,9 @@ void Mdcomm::releaseInstance() {
     instance.reset();
 }
 
-std::int32_t Mdcomm::OnTime() const { return m_clock.tickCount(); }
+std::int32_t Mdcomm::OnTime() const {
+    return m_clock.tickCount();
+}
 
 void Mdcomm::Waits(const std::int32_t& wait) {
     TickSpan span(OnTime());
@@ -81,6 +85,8 @@ void Mdcomm::sleepFor(std::chrono::milliseconds budget, bool pumping) {
     m_pump.pumpCloseRequests();
 }
 
-std::int32_t Mdcomm::ATResultinstr(const QString& dstr) const { return classifyResult(dstr); }
+std::int32_t Mdcomm::ATResultinstr(const QString& dstr) const {
+    return classifyResult(dstr);
+}
 
 }  // namespace qelv

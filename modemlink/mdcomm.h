@@ -52,7 +52,7 @@ public:
     static void releaseInstance();
 
     // Public settings, without validation; each is tested for one exact value.
-    std::int16_t ATBreak = 0;         // fixed wait of ATCret/ATCinterRet in seconds; 0 none
+    std::int16_t ATBreak = 0;  // fixed wait of ATCret/ATCinterRet in seconds; 0 none
     // 0: ATCret/ATCinterRet pump events while collecting. Anything else: nothing else of the
     // program runs meanwhile (no timer, posted event, queued call or input); only a request
     // to end (pumpCloseRequests) is let through.

@@ -21,8 +21,8 @@ void Mdcomm::LogswOn() {
     const QDate date = now.date();
     const QTime time = now.time();
     m_logWriter->CipherFileHeadWrite(
-        Logfilename, logHeaderFor(date.year(), date.month(), date.day(), time.hour(),
-                                  time.minute(), time.second()));
+        Logfilename, logHeaderFor(date.year(), date.month(), date.day(), time.hour(), time.minute(),
+                                  time.second()));
 }
 
 QString Mdcomm::logged(QString text) {

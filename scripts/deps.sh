@@ -9,7 +9,7 @@ PACKAGES="
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth socat picocom clang libclang-rt-14-dev
-  desktop-file-utils man-db dpkg-dev
+  desktop-file-utils man-db dpkg-dev clang-format util-linux
   imagemagick xdotool
 "
 missing=""

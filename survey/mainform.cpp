@@ -11,7 +11,9 @@ using namespace survey;
 MainForm::MainForm(FormWidgets widgets, Environment environment)
     : m_w(widgets), m_env(std::move(environment)) {}
 
-Mdcomm& MainForm::unit() { return m_env.unit(); }
+Mdcomm& MainForm::unit() {
+    return m_env.unit();
+}
 
 void MainForm::Form_Load() {
     m_w.statusBar.setStyle(1);

@@ -10,7 +10,7 @@ namespace qelv {
 // unit only test whether an error occurred; the numbers exist so that a person reading a
 // message can tell the failures apart.
 namespace errc {
-inline constexpr int kOverflow = 6;             // 16-bit arithmetic left its range
+inline constexpr int kOverflow = 6;  // 16-bit arithmetic left its range
 inline constexpr int kInvalidPropertyValue = 380;
 inline constexpr int kInvalidPortNumber = 8002;
 inline constexpr int kPortAlreadyOpen = 8005;
@@ -18,7 +18,7 @@ inline constexpr int kPortNotOpen = 8012;
 inline constexpr int kPortOpenFailed = 8010;
 inline constexpr int kPortIoFailed = 8015;
 inline constexpr int kLogWriteFailed = 8100;
-inline constexpr int kLogCorrupt = 8101;         // a log file that cannot be read back
+inline constexpr int kLogCorrupt = 8101;  // a log file that cannot be read back
 }  // namespace errc
 
 // Why an open failed, for the survey's notes; the survey itself only tests that it failed.

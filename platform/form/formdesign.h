@@ -19,7 +19,11 @@ inline constexpr float kGridHeight = 3855.0f;
 inline constexpr float kStatusBarHeight = 255.0f;
 inline constexpr int kGridPointSize = 9;
 
-inline QString windowCaption() { return QStringLiteral("Tobelune   QEL-V ver 1.0"); }
-inline QString buttonCaption() { return QStringLiteral("検査開始"); }
+inline QString windowCaption() {
+    return QStringLiteral("Tobelune   QEL-V ver 1.0");
+}
+inline QString buttonCaption() {
+    return QStringLiteral("検査開始");
+}
 
 }  // namespace qelv::formdesign

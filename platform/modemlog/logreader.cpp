@@ -15,21 +15,18 @@ namespace {
 constexpr std::uint8_t kTrailerFirst = 255;
 constexpr std::uint8_t kTrailerSecond = 0;
 
-[[noreturn]] void throwCorrupt(qsizetype offset, const QString& what)
-{
+[[noreturn]] void throwCorrupt(qsizetype offset, const QString& what) {
     throw LogDamage{offset, what};
 }
 
-void checkLength(char kind, std::uint32_t length, qsizetype offset)
-{
+void checkLength(char kind, std::uint32_t length, qsizetype offset) {
     if (kind == logformat::kHeaderKind && length != logformat::kHeaderPayloadBytes)
         throwCorrupt(offset, QStringLiteral("header payload of %1 bytes, not 8").arg(length));
     if (kind == logformat::kReplyKind && length % 2 != 0)
         throwCorrupt(offset, QStringLiteral("reply payload of odd length %1").arg(length));
 }
 
-LogRecord decodeRecord(char kind, QByteArrayView payload)
-{
+LogRecord decodeRecord(char kind, QByteArrayView payload) {
     LogRecord record;
     if (kind == logformat::kHeaderKind) {
         record.kind = LogRecord::Kind::Header;
@@ -44,14 +41,12 @@ LogRecord decodeRecord(char kind, QByteArrayView payload)
     return record;
 }
 
-bool isWellFormed(const LogHeader& h)
-{
-    return h[0] <= 99 && h[1] >= 1 && h[1] <= 12 && h[2] >= 1 && h[2] <= 31 && h[3] <= 23
-        && h[4] <= 59 && h[5] <= 59 && h[6] == kTrailerFirst && h[7] == kTrailerSecond;
+bool isWellFormed(const LogHeader& h) {
+    return h[0] <= 99 && h[1] >= 1 && h[1] <= 12 && h[2] >= 1 && h[2] <= 31 && h[3] <= 23 &&
+           h[4] <= 59 && h[5] <= 59 && h[6] == kTrailerFirst && h[7] == kTrailerSecond;
 }
 
-QString formatHeader(const LogHeader& h)
-{
+QString formatHeader(const LogHeader& h) {
     const QLatin1Char zero('0');
     QString line = QStringLiteral("session 20%1-%2-%3 %4:%5:%6")
                        .arg(h[0], 2, 10, zero)
@@ -67,8 +62,7 @@ QString formatHeader(const LogHeader& h)
     return line;
 }
 
-void parseInto(QByteArrayView bytes, std::vector<LogRecord>& records)
-{
+void parseInto(QByteArrayView bytes, std::vector<LogRecord>& records) {
     const auto prefix = static_cast<qsizetype>(logformat::kPrefixBytes);
     qsizetype offset = 0;
     while (offset < bytes.size()) {
@@ -76,8 +70,9 @@ void parseInto(QByteArrayView bytes, std::vector<LogRecord>& records)
             throwCorrupt(offset, QStringLiteral("truncated record prefix"));
         const char kind = bytes[offset];
         if (kind != logformat::kHeaderKind && kind != logformat::kReplyKind)
-            throwCorrupt(offset, QStringLiteral("unknown kind 0x%1")
-                                     .arg(uchar(kind), 2, 16, QLatin1Char('0')));
+            throwCorrupt(
+                offset,
+                QStringLiteral("unknown kind 0x%1").arg(uchar(kind), 2, 16, QLatin1Char('0')));
         if (kind == logformat::kReplyKind && records.empty())
             throwCorrupt(offset, QStringLiteral("reply before any session header"));
         const auto length = qFromLittleEndian<std::uint32_t>(bytes.data() + offset + 1);
@@ -91,13 +86,11 @@ void parseInto(QByteArrayView bytes, std::vector<LogRecord>& records)
 
 }  // namespace
 
-QString LogDamage::message() const
-{
+QString LogDamage::message() const {
     return QStringLiteral("log: corrupt record at offset %1: %2").arg(offset).arg(what);
 }
 
-ParsedLog parseLogIntact(QByteArrayView bytes)
-{
+ParsedLog parseLogIntact(QByteArrayView bytes) {
     ParsedLog parsed;
     try {
         parseInto(bytes, parsed.records);
@@ -107,23 +100,21 @@ ParsedLog parseLogIntact(QByteArrayView bytes)
     return parsed;
 }
 
-bool startsAsLog(QByteArrayView start)
-{
-    const auto whole = static_cast<qsizetype>(logformat::kPrefixBytes + logformat::kHeaderPayloadBytes);
+bool startsAsLog(QByteArrayView start) {
+    const auto whole =
+        static_cast<qsizetype>(logformat::kPrefixBytes + logformat::kHeaderPayloadBytes);
     if (start.size() < whole || start[0] != logformat::kHeaderKind) return false;
     return qFromLittleEndian<std::uint32_t>(start.data() + 1) == logformat::kHeaderPayloadBytes;
 }
 
-std::vector<LogRecord> parseLog(QByteArrayView bytes)
-{
+std::vector<LogRecord> parseLog(QByteArrayView bytes) {
     ParsedLog parsed = parseLogIntact(bytes);
     if (parsed.damage) throw ModemError(errc::kLogCorrupt, parsed.damage->message());
     return std::move(parsed.records);
 }
 
 QString formatLog(const std::vector<LogRecord>& records,
-                  const std::function<QString(const QString&)>& escape)
-{
+                  const std::function<QString(const QString&)>& escape) {
     QString out;
     int reply = 0;
     for (const LogRecord& record : records) {
@@ -131,8 +122,8 @@ QString formatLog(const std::vector<LogRecord>& records,
             reply = 0;
             out += formatHeader(record.header);
         } else {
-            out += QStringLiteral("reply ") + QString::number(++reply) + QStringLiteral(": ")
-                + escape(record.text);
+            out += QStringLiteral("reply ") + QString::number(++reply) + QStringLiteral(": ") +
+                   escape(record.text);
         }
         out += QLatin1Char('\n');
     }

@@ -15,14 +15,20 @@ void request(int exitCode) noexcept {
     g_exitCode.compare_exchange_strong(expected, exitCode < 0 ? 1 : exitCode);
 }
 
-bool requested() noexcept { return g_exitCode.load() >= 0; }
+bool requested() noexcept {
+    return g_exitCode.load() >= 0;
+}
 
-int exitCode() noexcept { return g_exitCode.load() < 0 ? 0 : g_exitCode.load(); }
+int exitCode() noexcept {
+    return g_exitCode.load() < 0 ? 0 : g_exitCode.load();
+}
 
 void throwIfRequested() {
     if (requested()) throw ShutdownRequested(exitCode());
 }
 
-void reset() noexcept { g_exitCode.store(-1); }
+void reset() noexcept {
+    g_exitCode.store(-1);
+}
 
 }  // namespace qelv::shutdown

@@ -12,12 +12,18 @@ std::optional<Parity> parseParity(const QString& field) {
     // QChar::toUpper maps some non-ASCII letters onto these, U+017F (long s) onto 'S'.
     if (field.size() != 1 || field.at(0).unicode() > 0x7f) return std::nullopt;
     switch (field.at(0).toUpper().toLatin1()) {
-    case 'N': return Parity::None;
-    case 'E': return Parity::Even;
-    case 'O': return Parity::Odd;
-    case 'M': return Parity::Mark;
-    case 'S': return Parity::Space;
-    default: return std::nullopt;
+        case 'N':
+            return Parity::None;
+        case 'E':
+            return Parity::Even;
+        case 'O':
+            return Parity::Odd;
+        case 'M':
+            return Parity::Mark;
+        case 'S':
+            return Parity::Space;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -53,8 +59,9 @@ std::optional<LineSettings> parseLineSettings(const QString& text) {
 
 QString formatLineSettings(const LineSettings& settings) {
     static constexpr char kParity[] = {'N', 'E', 'O', 'M', 'S'};
-    const QString stop = settings.stopBitsTenths == 15 ? QStringLiteral("1.5")
-                                                       : QString::number(settings.stopBitsTenths / 10);
+    const QString stop = settings.stopBitsTenths == 15
+                             ? QStringLiteral("1.5")
+                             : QString::number(settings.stopBitsTenths / 10);
     return QStringLiteral("%1,%2,%3,%4")
         .arg(settings.baudRate)
         .arg(QLatin1Char(kParity[static_cast<int>(settings.parity)]))

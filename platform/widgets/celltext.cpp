@@ -6,7 +6,9 @@
 
 namespace qelv {
 
-QString displayCellText(const QString& stored) { return escapeForDisplay(stored); }
+QString displayCellText(const QString& stored) {
+    return escapeForDisplay(stored);
+}
 
 QString plainToolTip(const QString& text) {
     if (text.isEmpty()) return {};

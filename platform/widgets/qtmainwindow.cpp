@@ -44,8 +44,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     setCaption(windowCaption());
     placeButton();
     setUpGrid();
-    resize(twipsToPixels(kInnerWidth, logicalDpiX()),
-           twipsToPixels(kInnerHeight, logicalDpiY()));
+    resize(twipsToPixels(kInnerWidth, logicalDpiX()), twipsToPixels(kInnerHeight, logicalDpiY()));
     m_statusBar.dockToBottom(width(), height());
 }
 

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -204,7 +204,8 @@ namespace {
 // A DISPLAY left over from an SSH session or a stopped X server: the toolkit would abort.
 TEST(UnreachableDisplay, EndsWithTheNoDisplayMessageAndStatusOne) {
     int display = 90;
-    while (display < 200 && QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) ++display;
+    while (display < 200 && QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
+        ++display;
     QProcess qelv;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -238,7 +239,8 @@ TEST(SignalWatch, APipeThatCannotBeMadeEndsTheStartWithAMessage) {
         const rlimit few{5, 5};
         ::setrlimit(RLIMIT_NOFILE, &few);
     });
-    qelv.start(QStringLiteral(QELV_BINARY_PATH), {QStringLiteral("--text"), QStringLiteral("--ports"), noPorts.path()});
+    qelv.start(QStringLiteral(QELV_BINARY_PATH),
+               {QStringLiteral("--text"), QStringLiteral("--ports"), noPorts.path()});
     ASSERT_TRUE(qelv.waitForFinished(20'000));
     const QString err = QString::fromUtf8(qelv.readAllStandardError());
     EXPECT_EQ(qelv.exitCode(), 1) << err.toStdString();

@@ -14,12 +14,13 @@ struct ResultCase {
     int expected;
 };
 
-void PrintTo(const ResultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ResultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ClassifyResultTest : public ::testing::TestWithParam<ResultCase> {};
 
-TEST_P(ClassifyResultTest, GivesExpectedCode)
-{
+TEST_P(ClassifyResultTest, GivesExpectedCode) {
     EXPECT_EQ(classifyResult(GetParam().reply), GetParam().expected);
 }
 
@@ -82,8 +83,7 @@ const ResultCase kCombinations[] = {
     {"DelayedWithoutLineEndLeavesOk", QStringLiteral("OK DELAYED"), 0},
 };
 
-std::string caseName(const ::testing::TestParamInfo<ResultCase>& info)
-{
+std::string caseName(const ::testing::TestParamInfo<ResultCase>& info) {
     return info.param.name;
 }
 
@@ -96,34 +96,45 @@ INSTANTIATE_TEST_SUITE_P(Combinations, ClassifyResultTest, ::testing::ValuesIn(k
 
 // The plain forward algorithm, kept apart from the production table so the two can disagree.
 const std::pair<const char16_t*, int> kReferenceTable[] = {
-    {u"OK", 0}, {u"RING", 2}, {u"BUSY", 7}, {u"ERROR", 4}, {u"CONNECT", 1},
-    {u"NO CARRIER", 3}, {u"CONNECT1200", 5}, {u"CONNECT2400", 10}, {u"CONNECT4800", 11},
-    {u"CONNECT9600", 12}, {u"CONNECT14400", 13}, {u"CONNECT19200", 14},
-    {u"CONNECT57600", 18}, {u"CONNECT64000", 19}, {u"CONNECT32000", 21},
-    {u"CONNECT28800", 26}, {u"CONNECT38400", 28}, {u"COMPRESSION:V.42bis", 67},
-    {u"COMPRESSION:NONE", 69}, {u"PROTOCOL:PIAFS", 82}, {u"\r\nLINE OFF ", 300},
+    {u"OK", 0},
+    {u"RING", 2},
+    {u"BUSY", 7},
+    {u"ERROR", 4},
+    {u"CONNECT", 1},
+    {u"NO CARRIER", 3},
+    {u"CONNECT1200", 5},
+    {u"CONNECT2400", 10},
+    {u"CONNECT4800", 11},
+    {u"CONNECT9600", 12},
+    {u"CONNECT14400", 13},
+    {u"CONNECT19200", 14},
+    {u"CONNECT57600", 18},
+    {u"CONNECT64000", 19},
+    {u"CONNECT32000", 21},
+    {u"CONNECT28800", 26},
+    {u"CONNECT38400", 28},
+    {u"COMPRESSION:V.42bis", 67},
+    {u"COMPRESSION:NONE", 69},
+    {u"PROTOCOL:PIAFS", 82},
+    {u"\r\nLINE OFF ", 300},
     {u"DELAYED\r\n", 7},
 };
 
-int referenceClassify(const QString& reply)
-{
+int referenceClassify(const QString& reply) {
     int code = -1;
     for (const auto& [text, rowCode] : kReferenceTable) {
-        if (reply.contains(QString::fromUtf16(text)))
-            code = rowCode;
+        if (reply.contains(QString::fromUtf16(text))) code = rowCode;
     }
     return code;
 }
 
-TEST(ClassifyResult, AgreesWithForwardScanOnEveryPairOfRows)
-{
+TEST(ClassifyResult, AgreesWithForwardScanOnEveryPairOfRows) {
     for (const auto& first : kReferenceTable) {
         for (const auto& second : kReferenceTable) {
             for (const char16_t* glue : {u"", u" ", u"\r\n"}) {
-                const QString reply = QString::fromUtf16(first.first) + QString::fromUtf16(glue)
-                    + QString::fromUtf16(second.first);
-                EXPECT_EQ(classifyResult(reply), referenceClassify(reply))
-                    << reply.toStdString();
+                const QString reply = QString::fromUtf16(first.first) + QString::fromUtf16(glue) +
+                                      QString::fromUtf16(second.first);
+                EXPECT_EQ(classifyResult(reply), referenceClassify(reply)) << reply.toStdString();
             }
         }
     }

@@ -54,7 +54,9 @@ std::int64_t waitFrom(std::int32_t base, std::int64_t stepPerRead = 0) {
     return line.clock.ms();
 }
 
-TEST(WaitsWrap, PassageFromMinusOneToZeroNeedsNoCorrection) { EXPECT_EQ(waitFrom(-300), 1000); }
+TEST(WaitsWrap, PassageFromMinusOneToZeroNeedsNoCorrection) {
+    EXPECT_EQ(waitFrom(-300), 1000);
+}
 
 TEST(WaitsWrap, PassageAtTheTopOfTheRangeEndsTwoMillisecondsLate) {
     EXPECT_EQ(waitFrom(2'147'483'597), 1002);
@@ -75,8 +77,8 @@ TEST(TickSpanRule, TableOfReadings) {
     };
     const Row rows[] = {
         {100, {100, 600}, 500},
-        {-5, {-1, 0, 994}, 999},                      // -1 to 0: plain difference
-        {2'147'483'647, {INT32_MIN}, -2'147'483'648LL},  // first reading after the passage
+        {-5, {-1, 0, 994}, 999},                          // -1 to 0: plain difference
+        {2'147'483'647, {INT32_MIN}, -2'147'483'648LL},   // first reading after the passage
         {2'147'483'647, {INT32_MIN, INT32_MIN + 10}, 9},  // second correction: 2 ms behind
     };
     for (const Row& row : rows) {

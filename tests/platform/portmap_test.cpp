@@ -1,5 +1,5 @@
-#include "linesettings.h"
 #include "portmap.h"
+#include "linesettings.h"
 #include "pty.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,8 @@ namespace {
 TEST(PortMapOrder, OnBoardUartsFirstThenNamesWithNumbersAsNumbers) {
     QStringList names = {"ttyUSB10", "ttyACM0", "ttyS10", "ttyUSB2", "ttyS2", "ttyAMA0", "ttyS0"};
     std::sort(names.begin(), names.end(), PortMap::systemOrderLess);
-    const QStringList expected = {"ttyS0", "ttyS2", "ttyS10", "ttyACM0", "ttyAMA0", "ttyUSB2", "ttyUSB10"};
+    const QStringList expected = {"ttyS0",   "ttyS2",   "ttyS10",  "ttyACM0",
+                                  "ttyAMA0", "ttyUSB2", "ttyUSB10"};
     EXPECT_EQ(names, expected);
 }
 

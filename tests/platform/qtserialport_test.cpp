@@ -229,7 +229,9 @@ struct HeldPort : SerialOnPty {
         holder = ::fork();
         if (holder == 0) {
             // 2: only a live process, which must not hold the device, for a lock file to name.
-            const int fd = how == 2 ? -1 : ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            const int fd =
+                how == 2 ? -1
+                         : ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
             if (how == 0) ::flock(fd, LOCK_EX);
             if (how == 1) ::ioctl(fd, TIOCEXCL);
             [[maybe_unused]] auto w = ::write(ready[1], "x", 1);

@@ -282,8 +282,8 @@ private:
         const std::string chunk(4096, '\xA5');
         while (!m_stop) {
             pollfd writable{m_pty.master.get(), POLLOUT, 0};
-            if (::poll(&writable, 1, 20) > 0)
-                [[maybe_unused]] auto n = ::write(m_pty.master.get(), chunk.data(), chunk.size());
+            if (::poll(&writable, 1, 20) > 0) [[maybe_unused]]
+                auto n = ::write(m_pty.master.get(), chunk.data(), chunk.size());
         }
     }
 

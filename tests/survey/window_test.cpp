@@ -154,9 +154,9 @@ TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     Mdcomm unit(clock, pump, port);
     QtMainWindow window;
     bool ended = false;
-    MainForm form(
-        window.widgets(),
-        {.pump = pump, .unit = [&]() -> Mdcomm& { return unit; }, .endProgram = [&] { ended = true; }});
+    MainForm form(window.widgets(), {.pump = pump,
+                                     .unit = [&]() -> Mdcomm& { return unit; },
+                                     .endProgram = [&] { ended = true; }});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::closeRequested, [&] {
         std::int16_t cancel = 0;

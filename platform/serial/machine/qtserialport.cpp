@@ -11,11 +11,16 @@ namespace {
 
 QSerialPort::Parity toQt(Parity parity) {
     switch (parity) {
-    case Parity::None: return QSerialPort::NoParity;
-    case Parity::Even: return QSerialPort::EvenParity;
-    case Parity::Odd: return QSerialPort::OddParity;
-    case Parity::Mark: return QSerialPort::MarkParity;
-    case Parity::Space: return QSerialPort::SpaceParity;
+        case Parity::None:
+            return QSerialPort::NoParity;
+        case Parity::Even:
+            return QSerialPort::EvenParity;
+        case Parity::Odd:
+            return QSerialPort::OddParity;
+        case Parity::Mark:
+            return QSerialPort::MarkParity;
+        case Parity::Space:
+            return QSerialPort::SpaceParity;
     }
     return QSerialPort::NoParity;
 }
@@ -48,11 +53,14 @@ QtSerialPort::QtSerialPort(PortMap map) : QtSerialPort(PortDirectory::fixed(std:
 QtSerialPort::QtSerialPort(std::shared_ptr<const PortDirectory> ports) : m_ports(std::move(ports)) {
     m_port.setReadBufferSize(kReadBufferBytes);
     // The event loop may see the failure first; remember it for the next reader.
-    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
-                     [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
+    QObject::connect(
+        &m_port, &QSerialPort::errorOccurred, &m_port,
+        [this](QSerialPort::SerialPortError error) { m_gone = m_gone || meansGone(error); });
 }
 
-QtSerialPort::~QtSerialPort() { close(); }
+QtSerialPort::~QtSerialPort() {
+    close();
+}
 
 void QtSerialPort::setCommPort(std::int16_t n) {
     if (portOpen())
@@ -112,8 +120,7 @@ QString QtSerialPort::devicePath() const {
 void QtSerialPort::open() {
     const auto dev = m_ports->map().device(m_commPort);
     if (!dev)
-        throw ModemError(errc::kPortOpenFailed,
-                         QStringLiteral("デバイスがありません"),
+        throw ModemError(errc::kPortOpenFailed, QStringLiteral("デバイスがありません"),
                          OpenFailure::Absent);
     const QString target = QFileInfo(dev->path).canonicalFilePath();
     auto guard = PortGuard::acquire(dev->path);
@@ -213,7 +220,8 @@ int QtSerialPort::InBufferCount() {
 
 void QtSerialPort::setInputLen(int length) {
     if (length < 0)
-        throw ModemError(errc::kInvalidPropertyValue, QStringLiteral("invalid InputLen %1").arg(length));
+        throw ModemError(errc::kInvalidPropertyValue,
+                         QStringLiteral("invalid InputLen %1").arg(length));
     m_inputLen = length;
 }
 
