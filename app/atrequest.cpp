@@ -2,6 +2,7 @@
 
 #include "linesettings.h"
 #include "options.h"
+#include "serialport.h"
 
 #include <QRegularExpression>
 
@@ -110,7 +111,7 @@ std::int16_t atPortNumber(const QString& port) {
                                         QRegularExpression::CaseInsensitiveOption);
     const auto match = com.match(port);
     const int n = match.hasMatch() ? match.captured(1).toInt() : 0;
-    if (n < 1 || n > 16)
+    if (n < 1 || n > kComPorts)
         throw AtUsageError{QStringLiteral("PORT must be COM1 to COM16 or a device path, not ") +
                            port};
     return static_cast<std::int16_t>(n);

@@ -12,12 +12,10 @@ namespace qelv {
 
 namespace {
 
-enum class Mark { None, Pass, Fail };
+using survey::Mark;
 
 Mark markOf(const GridCell& cell) {
-    if (cell.backColor == survey::kMark) return Mark::Pass;
-    if (cell.backColor == survey::kWhite) return Mark::Fail;
-    return Mark::None;
+    return survey::markOf(cell.backColor);
 }
 
 QString tableText(const GridCell& cell, int row) {
@@ -138,9 +136,9 @@ QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool c
             {QStringLiteral("row"), row},
             {QStringLiteral("port"), cells.at(row, 0).text},
             {QStringLiteral("device"), path ? QJsonValue(*path) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("open"), jsonCell(cells.at(row, 1), false)},
-            {QStringLiteral("at"), jsonCell(cells.at(row, 2), true)},
-            {QStringLiteral("info"), jsonCell(cells.at(row, 3), true)},
+            {QStringLiteral("open"), jsonCell(cells.at(row, survey::kOpenCol), false)},
+            {QStringLiteral("at"), jsonCell(cells.at(row, survey::kAtCol), true)},
+            {QStringLiteral("info"), jsonCell(cells.at(row, survey::kInfoCol), true)},
         });
     }
     const QJsonObject survey{{QStringLiteral("complete"), complete},

@@ -2,6 +2,7 @@
 
 #include "devicetext.h"
 #include "jsonwriter.h"
+#include "surveyshape.h"
 #include "textescape.h"
 
 #include <QJsonArray>
@@ -10,8 +11,6 @@
 namespace qelv {
 
 namespace {
-
-constexpr int kLastPort = 16;
 
 QJsonValue orNull(const QString& text) {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
@@ -48,7 +47,7 @@ QJsonObject portJson(const ListedPort& port) {
 
 std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use) {
     std::vector<ListedPort> listed;
-    for (int n = 1; n <= kLastPort; ++n) {
+    for (int n = survey::kFirstPort; n <= survey::kLastPort; ++n) {
         const auto device = ports.map().device(n);
         if (!device) continue;
         ListedPort port{n, device->path, *ports.facts(n), std::nullopt};

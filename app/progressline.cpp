@@ -1,11 +1,13 @@
 #include "progressline.h"
 
+#include "surveyshape.h"
+
 #include <unistd.h>
 
 namespace qelv {
 
 namespace {
-constexpr int kPortsPerPass = 16;
+constexpr int kPortsPerPass = survey::kPorts;
 }
 
 ProgressLine::ProgressLine(std::FILE* stream)

@@ -22,7 +22,7 @@ void MainForm::Form_Load() {
     m_w.grid.setRows(kRows);
     m_w.grid.setCols(kCols);
     m_w.grid.setRow(0);
-    m_w.grid.setCol(0);
+    m_w.grid.setCol(kPortCol);
     m_w.grid.setText(kHeaders[0]);
     m_w.grid.setHeaderCellStyle(3);
     for (int col = 1; col < kCols; ++col) {

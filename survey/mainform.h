@@ -5,6 +5,7 @@
 #include "eventpump.h"
 #include "formwidgets.h"
 #include "serialport.h"
+#include "surveyshape.h"
 
 #include <QString>
 
@@ -55,8 +56,8 @@ public:
     void Form_Unload(std::int16_t& cancel);
     void Command1_Click();
 
-    // The number of port steps a whole survey goes through (3 passes × 16 ports).
-    static constexpr int kSurveySteps = 48;
+    // The number of port steps a whole survey goes through (each pass, each port).
+    static constexpr int kSurveySteps = survey::kSurveySteps;
     // Between a port's open and its AT command, and the time limit of that exchange, in ms.
     static constexpr std::int32_t kSettleMs = 1000;
     static constexpr std::int32_t kAtWaitMs = 2000;

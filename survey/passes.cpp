@@ -28,7 +28,7 @@ void MainForm::DetectPorts() {
 void MainForm::detectPort(std::int16_t n) {
     m_rule.step([&] { m_env.pump.pumpPending(); });
     m_rule.step([&] { m_w.grid.setRow(n); });
-    m_rule.step([&] { m_w.grid.setCol(0); });
+    m_rule.step([&] { m_w.grid.setCol(kPortCol); });
     m_rule.step([&] { m_w.grid.setText(portName(n)); });
     if (m_env.describePort) m_rule.step([&] { m_w.grid.setCellToolTip(m_env.describePort(n)); });
     openPort(n);
@@ -37,7 +37,7 @@ void MainForm::detectPort(std::int16_t n) {
     const bool opened = m_rule.number() == 0;
     const QString why = opened ? QString() : m_rule.message();
     const OpenFailure failure = opened ? OpenFailure::None : failureOf(m_rule);
-    m_rule.step([&] { m_w.grid.setCol(1); });
+    m_rule.step([&] { m_w.grid.setCol(kOpenCol); });
     m_rule.step([&] { m_w.grid.setText(opened ? QStringLiteral("OK") : QString()); });
     m_rule.step([&] { m_w.grid.setCellBackColor(opened ? kMark : kWhite); });
     m_rule.step([&] { m_w.grid.setCellToolTip(why); });
@@ -48,12 +48,12 @@ void MainForm::detectPort(std::int16_t n) {
 }
 
 void MainForm::CheckAtAcceptance() {
-    runAtPass({kAtStatus, 1, "ATE0Q0V1", 2});
+    runAtPass({kAtStatus, kOpenCol, "ATE0Q0V1", kAtCol});
 }
 
 void MainForm::ReadDeviceInfo() {
-    runAtPass({kInfoStatus, 2, "ATI4I2I0", 3});
-    m_rule.step([&] { m_w.grid.setCol(3); });
+    runAtPass({kInfoStatus, kAtCol, "ATI4I2I0", kInfoCol});
+    m_rule.step([&] { m_w.grid.setCol(kInfoCol); });
     m_rule.step([&] { m_w.statusBar.setSimpleText(QString()); });
 }
 

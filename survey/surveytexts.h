@@ -1,5 +1,7 @@
 #pragma once
 
+#include "surveyshape.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,14 +18,6 @@ inline const QString kHeaders[4] = {QStringLiteral("ポート"), QStringLiteral(
                                     QStringLiteral("ATコマンド 対応状況"),
                                     QStringLiteral("機器情報")};
 inline constexpr int kColWidths[4] = {0, 1200, 2200, 5000};  // column 0 keeps its default
-
-inline constexpr int kRows = 17;
-inline constexpr int kCols = 4;
-inline constexpr std::int16_t kFirstPort = 1;
-inline constexpr std::int16_t kLastPort = 16;
-
-inline constexpr std::uint32_t kMark = 0x80FFFF;   // passed the column's check
-inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // tried and did not pass
 
 inline const QString kLineSettings = QStringLiteral("9600,N,8,1");
 

@@ -8,6 +8,9 @@
 
 namespace qelv {
 
+// The serial port component's port numbers run from COM1 to this one.
+inline constexpr int kComPorts = 16;
+
 // The serial port component. Configuration is written while the port is closed and takes
 // effect at the next open; the survey writes it in the order CommPort, Settings, DTREnable,
 // RTSEnable, Handshaking, then opens.

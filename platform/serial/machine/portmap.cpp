@@ -1,5 +1,7 @@
 #include "portmap.h"
 
+#include "serialport.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -11,7 +13,7 @@ namespace qelv {
 
 namespace {
 
-constexpr int kMaxPorts = 16;
+constexpr int kMaxPorts = kComPorts;
 
 // Splits "ttyUSB10" into ("ttyUSB", 10); a name without trailing digits gets -1.
 std::pair<QString, long long> splitNumber(const QString& name) {
