@@ -51,12 +51,25 @@ struct SurveyRun {
     }
 };
 
-// A cell as far as it does not depend on the bytes a flooding device happened to send.
+// What the stop rule makes of a reply: everything up to its first "OK" CR LF. What follows
+// depends on how the device's bytes happened to fall into reads, in either survey.
+QJsonValue upToStop(const QJsonValue& text) {
+    if (!text.isString()) return text;
+    const QString s = text.toString();
+    const qsizetype stop = s.indexOf(QStringLiteral("OK\r\n"));
+    return stop < 0 ? text : QJsonValue(s.left(stop + 4));
+}
+
+// A cell as far as it does not depend on the bytes a flooding device happened to send or
+// on how a reply fell into reads.
 QJsonObject comparable(QJsonObject cell, bool flood) {
     if (flood) {
         cell.remove("text");
         cell.remove("reply");
     }
+    for (const char* key : {"text", "reply"})
+        if (cell.contains(QLatin1String(key)))
+            cell[QLatin1String(key)] = upToStop(cell[QLatin1String(key)]);
     return cell;
 }
 
