@@ -91,6 +91,33 @@ void cpu(Report& report, const char* figure, const Outcome& got) {
                "< 1 %", verdictFor(got.usage.cpuShare() < 1.0));
 }
 
+// Sixteen devices that send without pause, surveyed with --parallel: what the program holds
+// at its peak beyond what it held before, against one port's bound times sixteen.
+void floodFigures(Report& report) {
+    QTemporaryDir dir;
+    std::unique_ptr<SimulatorProcess> flood;
+    try {
+        flood = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, dir.path().toStdString(),
+                                                   sixteen("flood:1048576"), false);
+    } catch (const std::exception& error) {
+        report.add("6", "16 flooding devices", error.what(), "runs", Verdict::NotRun);
+        return;
+    }
+    note("16 flooding devices, --parallel (6 s)");
+    const long before = statusKb("VmRSS");
+    const bool peakReset = resetPeakRss();
+    const Outcome got = survey(dir.path(), true);
+    const long peak = statusKb("VmHWM");
+    const double growthMb = (peak - before) / 1024.0;
+    // One port holds at most its read buffer and a capped reply in 16-bit characters.
+    const double boundMb =
+        kPorts * (QtSerialPort::kReadBufferBytes + 2.0 * Mdcomm::kReplyCap) / (1024.0 * 1024.0);
+    report.add("6", "16 flooding devices, --parallel: peak RSS growth",
+               format("%.1f MB (%.0f ms)", growthMb, got.usage.wallMs),
+               format("< %.0f MB", boundMb),
+               peakReset && before > 0 ? verdictFor(growthMb < boundMb) : Verdict::NotRun);
+}
+
 }  // namespace
 
 void parallelFigures(Report& report) {
@@ -137,6 +164,7 @@ void parallelFigures(Report& report) {
                format("%.0f ms for 2 x 16 answers", hayesAll.usage.wallMs - 2000.0), "none set",
                Verdict::Info);
     cpu(report, "  --parallel: CPU of one core", hayesAll);
+    floodFigures(report);
     report.add(
         "6", "  same grid both ways (info marks)",
         format("%d one at a time, %d --parallel", hayesOne.infoMarks, hayesAll.infoMarks),

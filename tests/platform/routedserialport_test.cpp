@@ -1,9 +1,9 @@
 // The router above any byte transport: which device a COM number opens, that nobody else's
 // device is ever handed to the transport, and what the transport is told at the open.
 
+#include "routedserialport.h"
 #include "holder.h"
 #include "pty.h"
-#include "routedserialport.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,9 @@ RoutedSerialPort::RoutedSerialPort(std::shared_ptr<const PortDirectory> ports,
                                    std::unique_ptr<ByteTransport> transport)
     : m_ports(std::move(ports)), m_transport(std::move(transport)) {}
 
-RoutedSerialPort::~RoutedSerialPort() { close(); }
+RoutedSerialPort::~RoutedSerialPort() {
+    close();
+}
 
 void RoutedSerialPort::setCommPort(std::int16_t n) {
     if (portOpen())
