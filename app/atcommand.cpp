@@ -1,5 +1,6 @@
 #include "atcommand.h"
 
+#include "atrender.h"
 #include "atrequest.h"
 #include "deadlinepump.h"
 #include "mdcomm.h"
@@ -58,7 +59,7 @@ void openPort(SerialPort& port, const AtRequest& r) {
         const QString device = port.devicePath();
         if (!device.isEmpty() && device != shown) shown += QStringLiteral(" (") + device + u')';
         throw ModemError(error.number(),
-                         QStringLiteral("cannot open %1: %2").arg(shown, error.message()),
+                         QStringLiteral("ポートを開けません: %1: %2").arg(shown, error.message()),
                          error.openFailure());
     }
 }
@@ -91,19 +92,6 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
     return {};
 }
 
-QString render(const AtEnding& outcome, bool json) {
-    const QString code = QString::number(outcome.code);
-    if (json) {
-        const QString reply =
-            outcome.reply ? jsonStringLiteral(*outcome.reply) : QStringLiteral("null");
-        return QStringLiteral("{\"reply\": ") + reply + QStringLiteral(", \"code\": ") + code +
-               QStringLiteral("}\n");
-    }
-    QString text;
-    if (outcome.reply) text = QStringLiteral("reply: ") + escapeForTerminal(*outcome.reply) + u'\n';
-    return text + QStringLiteral("code: ") + code + u'\n';
-}
-
 int execute(const AtRequest& r) {
     const Unit unit = makeUnit(r);
     Mdcomm& mdcomm = *unit.mdcomm;
@@ -117,7 +105,7 @@ int execute(const AtRequest& r) {
         openPort(mdcomm.MSComm1, r);
         if (r.timeout) unit.pump->arm(*r.timeout);
         const AtEnding ending = runOperation(mdcomm, r);
-        printText(stdout, render(ending, r.json));
+        printText(stdout, renderAtEnding(ending, r.json));
         return exitStatusOf(atVerdict(ending));
     } catch (const DeadlinePassed&) {
         printText(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
