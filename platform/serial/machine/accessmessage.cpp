@@ -1,4 +1,5 @@
 #include "accessmessage.h"
+#include "porttexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,22 +55,14 @@ bool databaseHas(const QByteArray& user, gid_t primary, gid_t gid) {
 }  // namespace
 
 QString permissionMessage(const AccessFacts& facts) {
-    QString text = QStringLiteral("アクセス権がありません: %1").arg(facts.path);
+    QString text = porttexts::kNoAccess.arg(facts.path);
     if (facts.mode.isEmpty()) return text;
     text += QStringLiteral(" (%1 %2:%3)").arg(facts.mode, facts.owner, facts.group);
     if (!groupMayReadWrite(facts.mode) || facts.group.isEmpty() ||
         facts.group == QLatin1String("root"))
         return text;
-    if (!facts.userInGroup)
-        return text + QStringLiteral(
-                          " — ユーザー %1 を %2 グループに加え、ログインし直してください "
-                          "(sudo usermod -aG %2 %1)")
-                          .arg(facts.user, facts.group);
-    if (!facts.sessionHasGroup)
-        return text + QStringLiteral(
-                          " — ユーザー %1 は %2 グループに入っていますが、このログインには"
-                          "まだ反映されていません: ログインし直してください")
-                          .arg(facts.user, facts.group);
+    if (!facts.userInGroup) return text + porttexts::kJoinGroup.arg(facts.user, facts.group);
+    if (!facts.sessionHasGroup) return text + porttexts::kLogInAgain.arg(facts.user, facts.group);
     return text;
 }
 

@@ -1,4 +1,5 @@
 #include "portguard.h"
+#include "porttexts.h"
 
 #include "procholders.h"
 
@@ -30,24 +31,14 @@ namespace {
 // so a program killed before it could clear it leaves it on for the next comer.
 [[noreturn]] void exclusiveWithoutUser(const QString& path, const PortUseSources& sources) {
     const QString farEnd = farEndHolders(path, sources);
-    if (!farEnd.isEmpty())
-        busy(QStringLiteral(
-                 "使用中です: %1 — 排他モードが残っています (開いているのはデバイス側の %2 "
-                 "だけです) — デバイス側のプログラムを起動し直してください")
-                 .arg(path, farEnd));
-    busy(QStringLiteral(
-             "使用中です: %1 — 排他モードで開かれていますが、使っているプロセスは見えません "
-             "— sudo fuser -v %1 で確かめてください")
-             .arg(path));
+    if (!farEnd.isEmpty()) busy(porttexts::kStaleExclusive.arg(path, farEnd));
+    busy(porttexts::kExclusiveUnseen.arg(path));
 }
 
 void checkFlock(int fd, const QString& path) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
     const QString holders = flockHolders(path);
-    busy(QStringLiteral("使用中です: %1 — %2")
-             .arg(path, holders.isEmpty()
-                            ? QStringLiteral("ほかのプログラムが flock でロックしています")
-                            : holders));
+    busy(porttexts::kBusyBy.arg(path, holders.isEmpty() ? porttexts::kFlockBySomeone : holders));
 }
 
 bool isPhantomUart(int fd) {
@@ -58,12 +49,8 @@ bool isPhantomUart(int fd) {
 }
 
 void checkOpened(int fd, const QString& path, const PortUseSources& sources) {
-    if (::isatty(fd) != 1)
-        fail({OpenFailure::NotSerial,
-              QStringLiteral("シリアルデバイスではありません: %1").arg(path)});
-    if (isPhantomUart(fd))
-        fail({OpenFailure::Absent,
-              QStringLiteral("デバイスがありません: %1 (ハードウェアのないポート)").arg(path)});
+    if (::isatty(fd) != 1) fail({OpenFailure::NotSerial, porttexts::kNotSerial.arg(path)});
+    if (isPhantomUart(fd)) fail({OpenFailure::Absent, porttexts::kPhantomUart.arg(path)});
     int exclusive = 0;
     if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) exclusiveWithoutUser(path, sources);
     checkFlock(fd, path);

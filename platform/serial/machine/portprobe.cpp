@@ -1,4 +1,5 @@
 #include "portprobe.h"
+#include "porttexts.h"
 
 #include "accessmessage.h"
 
@@ -19,19 +20,17 @@ ProbeResult fromErrno(int error, const QString& path) {
         case ENOENT:
         case ENXIO:
         case ENODEV:
-            return {OpenFailure::Absent, QStringLiteral("デバイスがありません: %1").arg(path)};
+            return {OpenFailure::Absent, porttexts::kAbsentAt.arg(path)};
         case EACCES:
         case EPERM:
             return {OpenFailure::PermissionDenied, permissionMessage(accessFactsOf(path))};
         case EBUSY:
-            return {OpenFailure::Busy, QStringLiteral("使用中です: %1").arg(path)};
+            return {OpenFailure::Busy, porttexts::kBusy.arg(path)};
         case EISDIR:
-            return {OpenFailure::NotSerial,
-                    QStringLiteral("シリアルデバイスではありません: %1").arg(path)};
+            return {OpenFailure::NotSerial, porttexts::kNotSerial.arg(path)};
         default:
-            return {OpenFailure::Other,
-                    QStringLiteral("開けません: %1 (%2)")
-                        .arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+            return {OpenFailure::Other, porttexts::kCannotOpenWhy.arg(
+                                            path, QString::fromLocal8Bit(std::strerror(error)))};
     }
 }
 
@@ -55,7 +54,7 @@ ProbeResult diagnosePort(const QString& given) {
     const bool terminal = ::isatty(fd) == 1;
     ::close(fd);
     if (!terminal) return fromErrno(EISDIR, path);
-    return {OpenFailure::Other, QStringLiteral("開けません: %1").arg(path)};
+    return {OpenFailure::Other, porttexts::kCannotOpen.arg(path)};
 }
 
 }  // namespace qelv

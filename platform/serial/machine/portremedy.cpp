@@ -1,4 +1,5 @@
 #include "portremedy.h"
+#include "porttexts.h"
 
 #include "consoletty.h"
 
@@ -22,27 +23,14 @@ bool isGetty(const QString& comm) {
 }  // namespace
 
 QString remedyForProgram(const QString& comm, const QString& devicePath) {
-    if (isGetty(comm))
-        return QStringLiteral(
-                   "ログイン待ちのゲッティです: systemctl stop serial-getty@%1.service "
-                   "で止めてください")
-            .arg(unitInstance(devicePath));
-    if (comm == QLatin1String("ModemManager"))
-        return QStringLiteral(
-            "ModemManager がモデムとして掴んでいます: udev 規則で "
-            "ID_MM_PORT_IGNORE=1 を付けるか、mmcli --inhibit-device "
-            "で放させてください");
-    if (comm == QLatin1String("brltty"))
-        return QStringLiteral(
-            "点字ディスプレイ用の brltty です: 使わないなら systemctl stop "
-            "brltty.service で止め、systemctl disable brltty.service "
-            "で無効にしてください");
+    if (isGetty(comm)) return porttexts::kStopGetty.arg(unitInstance(devicePath));
+    if (comm == QLatin1String("ModemManager")) return porttexts::kReleaseFromModemManager;
+    if (comm == QLatin1String("brltty")) return porttexts::kStopBrltty;
     return {};
 }
 
 QString consoleRemedy(const QString& kernelName) {
-    return QStringLiteral("カーネルの起動パラメータから console=%1 を外してください")
-        .arg(kernelName);
+    return porttexts::kLeaveConsole.arg(kernelName);
 }
 
 }  // namespace qelv

@@ -1,4 +1,5 @@
 #include "portuse.h"
+#include "porttexts.h"
 
 #include "consoletty.h"
 #include "portremedy.h"
@@ -35,7 +36,7 @@ std::optional<Device> deviceOf(const QString& devicePath) {
 }
 
 PortUse useBy(const Device& device, const QString& holder, const QString& remedy) {
-    return {holder, QStringLiteral("使用中です: %1 — %2").arg(device.path, holder), remedy};
+    return {holder, porttexts::kBusyBy.arg(device.path, holder), remedy};
 }
 
 PortUse processUse(const Device& device, const QList<qint64>& pids, const QString& procDir) {
@@ -49,10 +50,9 @@ PortUse processUse(const Device& device, const QList<qint64>& pids, const QStrin
 }
 
 PortUse orphanLockUse(const Device& device, const QString& file) {
-    PortUse use = useBy(
-        device, QStringLiteral("ロックファイル %1").arg(file),
-        QStringLiteral("このポートを使うプログラムがなければ %1 を削除してください").arg(file));
-    use.reason += QStringLiteral(" (プロセス番号が読めません)");
+    PortUse use =
+        useBy(device, porttexts::kLockFile.arg(file), porttexts::kRemoveLockFile.arg(file));
+    use.reason += porttexts::kLockWithoutPid;
     return use;
 }
 
@@ -71,7 +71,7 @@ std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSourc
     if (!holders.users.isEmpty()) return processUse(*device, holders.users, sources.procDir);
     const QString kernelName = kernelTtyName(device->path);
     if (isKernelConsole(kernelName, sources.sysClassTty))
-        return useBy(*device, QStringLiteral("システムコンソール"), consoleRemedy(kernelName));
+        return useBy(*device, porttexts::kConsole, consoleRemedy(kernelName));
     if (lock) return orphanLockUse(*device, lock->file);
     return std::nullopt;
 }

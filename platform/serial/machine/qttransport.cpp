@@ -1,4 +1,5 @@
 #include "qttransport.h"
+#include "porttexts.h"
 
 #include "outputdrain.h"
 #include "portprobe.h"
@@ -58,7 +59,7 @@ void QtTransport::open(const QString& device, const LineSettings& line, int hand
         // between our checks and its open) or a refusal we can tell apart by trying again.
         const ProbeResult why = diagnosePort(device);
         if (why.failure == OpenFailure::Other)
-            throw ModemError(errc::kPortOpenFailed, QStringLiteral("使用中です: %1").arg(device),
+            throw ModemError(errc::kPortOpenFailed, porttexts::kBusy.arg(device),
                              OpenFailure::Busy);
         throw ModemError(errc::kPortOpenFailed, why.reason, why.failure);
     }

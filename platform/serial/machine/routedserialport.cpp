@@ -1,4 +1,5 @@
 #include "routedserialport.h"
+#include "porttexts.h"
 
 #include <QFileInfo>
 
@@ -67,9 +68,7 @@ QString RoutedSerialPort::devicePath() const {
 
 void RoutedSerialPort::open() {
     const auto dev = m_ports->map().device(m_commPort);
-    if (!dev)
-        throw ModemError(errc::kPortOpenFailed, QStringLiteral("デバイスがありません"),
-                         OpenFailure::Absent);
+    if (!dev) throw ModemError(errc::kPortOpenFailed, porttexts::kAbsent, OpenFailure::Absent);
     // The claim is checked under the name as mapped (a lock file may carry a link's name);
     // the transport opens the device the name leads to.
     auto guard = PortGuard::acquire(dev->path);
