@@ -9,7 +9,8 @@ namespace qelv::porttexts {
 
 inline const QString kAbsent = QStringLiteral("デバイスがありません");
 inline const QString kAbsentAt = QStringLiteral("デバイスがありません: %1");
-inline const QString kPhantomUart = QStringLiteral("デバイスがありません: %1 (ハードウェアのないポート)");
+inline const QString kPhantomUart =
+    QStringLiteral("デバイスがありません: %1 (ハードウェアのないポート)");
 inline const QString kNotSerial = QStringLiteral("シリアルデバイスではありません: %1");
 inline const QString kBusy = QStringLiteral("使用中です: %1");
 inline const QString kBusyBy = QStringLiteral("使用中です: %1 — %2");
@@ -21,7 +22,8 @@ inline const QString kNoAccess = QStringLiteral("アクセス権がありませ�
 inline const QString kConsole = QStringLiteral("システムコンソール");
 inline const QString kLockFile = QStringLiteral("ロックファイル %1");
 inline const QString kLockWithoutPid = QStringLiteral(" (プロセス番号が読めません)");
-inline const QString kFlockBySomeone = QStringLiteral("ほかのプログラムが flock でロックしています");
+inline const QString kFlockBySomeone =
+    QStringLiteral("ほかのプログラムが flock でロックしています");
 inline const QString kStaleExclusive = QStringLiteral(
     "使用中です: %1 — 排他モードが残っています (開いているのはデバイス側の %2 だけです) — "
     "デバイス側のプログラムを起動し直してください");
