@@ -29,7 +29,7 @@ struct MainForm::Link {
     AtAttempt attempt;
     bool finished = false;
 
-    // The port's own one, even when a survey ends early.
+    // Every port is closed on the way out, a request to end included.
     ~Link() {
         if (!port) return;
         try {

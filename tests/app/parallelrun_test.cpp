@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,6 +27,7 @@ const std::vector<std::string> kBench = {"hayes@1", "error@2",  "silent@3", "lat
                                          "nolf@6",  "vanish@7", "flood@8",  "hayes@9"};
 constexpr int kHeld = 9;
 constexpr int kFlood = 8;
+constexpr int kSecondName = 12;
 
 struct SurveyRun {
     QTemporaryDir dir;
@@ -37,6 +39,9 @@ struct SurveyRun {
         sim = std::make_unique<SimulatorProcess>(QELV_MODEMSIM_PATH, dir.path().toStdString(),
                                                  kBench, false);
         held = ::open(sim->devicePath(kHeld).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // The first modem again under another number: tried once the first number is closed.
+        QFile::link(QString::fromStdString(sim->devicePath(1)),
+                    dir.filePath(QStringLiteral("com%1").arg(kSecondName)));
         QStringList args{QStringLiteral("--json"), QStringLiteral("--ports"), dir.path()};
         if (parallel) args << QStringLiteral("--parallel");
         qelv.start(QStringLiteral(QELV_BINARY_PATH), args);
@@ -99,6 +104,7 @@ TEST(ParallelRun, TheGridIsTheSameAsOnePortAtATime) {
     }
     EXPECT_EQ(got[kHeld - 1].toObject()["open"].toObject()["mark"].toString(), "fail");
     EXPECT_EQ(got[0].toObject()["info"].toObject()["mark"].toString(), "pass");
+    EXPECT_EQ(got[kSecondName - 1].toObject()["info"].toObject()["mark"].toString(), "pass");
 }
 
 }  // namespace
