@@ -52,7 +52,7 @@ const PermissionRow kPermissionRows[] = {
 
 TEST(PermissionMessage, NamesModeAndGroupAndAdvisesOnlyWhatHelps) {
     for (const PermissionRow& row : kPermissionRows) {
-        const AccessFacts facts{QStringLiteral("/dev/ttyUSB0"),
+        const AccessFacts facts{QStringLiteral("/nonexistent/dev/ttyUSB0"),
                                 QString::fromLatin1(row.mode),
                                 QStringLiteral("root"),
                                 QString::fromLatin1(row.group),
@@ -60,9 +60,9 @@ TEST(PermissionMessage, NamesModeAndGroupAndAdvisesOnlyWhatHelps) {
                                 row.inGroup,
                                 row.sessionHas};
         const QString text = permissionMessage(facts);
-        EXPECT_TRUE(
-            text.startsWith(QStringLiteral("アクセス権がありません: /dev/ttyUSB0 (%1 root:%2)")
-                                .arg(QLatin1String(row.mode), QLatin1String(row.group))))
+        EXPECT_TRUE(text.startsWith(
+            QStringLiteral("アクセス権がありません: /nonexistent/dev/ttyUSB0 (%1 root:%2)")
+                .arg(QLatin1String(row.mode), QLatin1String(row.group))))
             << row.what << ": " << text.toStdString();
         if (*row.mustContain) {
             EXPECT_TRUE(text.contains(QString::fromUtf8(row.mustContain)))
@@ -76,10 +76,14 @@ TEST(PermissionMessage, NamesModeAndGroupAndAdvisesOnlyWhatHelps) {
 }
 
 TEST(PermissionMessage, WithoutModeOnlyThePath) {
-    EXPECT_EQ(
-        permissionMessage(
-            {QStringLiteral("/dev/ttyS9"), {}, {}, {}, QStringLiteral("alice"), false, false}),
-        QStringLiteral("アクセス権がありません: /dev/ttyS9"));
+    EXPECT_EQ(permissionMessage({QStringLiteral("/nonexistent/dev/ttyS9"),
+                                 {},
+                                 {},
+                                 {},
+                                 QStringLiteral("alice"),
+                                 false,
+                                 false}),
+              QStringLiteral("アクセス権がありません: /nonexistent/dev/ttyS9"));
 }
 
 TEST(PermissionMessage, FactsOfARealFileAndPathsMadeAbsolute) {

@@ -89,7 +89,7 @@ TEST(DeviceFactsFrom, UdevPropertiesFillTheFacts) {
     };
     SysfsTty usb = tty("ttyUSB0", true);
     usb.driver = "usb";
-    const DeviceFacts facts = factsFrom("/dev/ttyUSB0", usb, udev);
+    const DeviceFacts facts = factsFrom("/nonexistent/dev/ttyUSB0", usb, udev);
     EXPECT_EQ(facts.kind, DeviceKind::UsbSerial);
     EXPECT_EQ(facts.description, "FT232 Serial (UART) IC");
     EXPECT_EQ(facts.manufacturer, "FTDI");
@@ -102,7 +102,7 @@ TEST(DeviceFactsFrom, UdevPropertiesFillTheFacts) {
                                         "/dev/serial/by-path/pci-0:1.0-port0"}));
     EXPECT_TRUE(facts.uartType.isEmpty());
 
-    const DeviceFacts bare = factsFrom("/dev/ttyS0", tty("ttyS0", true, 4), {});
+    const DeviceFacts bare = factsFrom("/nonexistent/dev/ttyS0", tty("ttyS0", true, 4), {});
     EXPECT_EQ(bare.uartType, "16550A");
     EXPECT_TRUE(bare.description.isEmpty());
     EXPECT_TRUE(bare.usbId.isEmpty());
