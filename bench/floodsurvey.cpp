@@ -1,5 +1,7 @@
 #include "floodsurvey.h"
 
+#include "benchsurvey.h"
+
 #include "mainform.h"
 #include "mdcomm.h"
 #include "measure.h"
@@ -25,29 +27,9 @@ namespace qelv::bench {
 
 namespace {
 
-struct FloodedSurvey {
-    FloodedSurvey(const QString& portsDir, bool bounded)
-        : port(PortMap::fromDirectory(portsDir)),
-          unit(clock, pump, port),
-          form(widgets.widgets(), {pump,
-                                   [this]() -> Mdcomm& { return unit; },
-                                   [](int) { return QString(); },
-                                   {},
-                                   VersionNumbers{1, 1, 0}}) {
-        if (!bounded) port.setReadBufferLimit(0);
-        form.Form_Load();
-    }
-    SystemTickClock clock;
-    QtEventPump pump;
-    QtSerialPort port;
-    Mdcomm unit;
-    MemoryForm widgets;
-    MainForm form;
-};
-
 // Milliseconds from a request to end, made 500 ms into a survey (inside its first settling
 // wait), to the survey having let go of the port; negative when the survey did not end so.
-double msToReleaseOnRequest(FloodedSurvey& run) {
+double msToReleaseOnRequest(BenchSurvey& run) {
     double requested = 0;
     QTimer::singleShot(500, [&requested] {
         requested = monotonicMs();
@@ -85,7 +67,8 @@ void stopDevice(QProcess& socat) {
 int runUrandomProbe(const QStringList& args, int argc, char** argv) {
     if (args.size() != 2) return 2;
     QCoreApplication app(argc, argv);
-    FloodedSurvey run(args[1], args[0] == QLatin1String("bounded"));
+    BenchSurvey run(args[1]);
+    if (args[0] != QLatin1String("bounded")) run.port.setReadBufferLimit(0);
     const bool reset = resetPeakRss();
     const long rssBefore = statusKb("VmRSS");
     const long peakBefore = statusKb("VmHWM");

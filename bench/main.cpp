@@ -3,6 +3,7 @@
 // Ports are pseudo-terminals (the modem simulator's or the bench's own) or paths that do
 // not exist; the machine's serial ports are never opened.
 
+#include "benchsurvey.h"
 #include "drivenpty.h"
 #include "floodsurvey.h"
 #include "mainform.h"
@@ -58,28 +59,6 @@ std::string loadAverage() {
 double maxOf(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
-
-// A survey as the window runs it, on the real clock and event loop, with in-memory widgets.
-struct SurveyRun {
-    explicit SurveyRun(const QString& portsDir)
-        : port(PortMap::fromDirectory(portsDir)),
-          unit(clock, pump, port),
-          form(widgets.widgets(), {.pump = pump,
-                                   .unit = [this]() -> Mdcomm& { return unit; },
-                                   .describePort = [](int) { return QString(); },
-                                   .version = VersionNumbers{1, 1, 0}}) {
-        form.Form_Load();
-        form.Form_Resize();
-    }
-    const GridCell& cell(int row, int col) const { return widgets.grid.cells().at(row, col); }
-
-    SystemTickClock clock;
-    QtEventPump pump;
-    QtSerialPort port;
-    Mdcomm unit;
-    MemoryForm widgets;
-    MainForm form;
-};
 
 // Counts the unit's trips into the event loop, to tell a sleeping wait from a spinning one.
 class CountingPump final : public EventPump {
@@ -191,7 +170,7 @@ void passOneFigures(Report& report) {
     for (int n = 1; n <= 16; ++n)
         link(dangling.path(), n, QStringLiteral("/nonexistent/qelv-bench/com%1").arg(n));
     const auto time = [](const QString& dir) {
-        SurveyRun run(dir);
+        BenchSurvey run(dir);
         std::vector<double> walls;
         for (int i = 0; i < 5; ++i)
             walls.push_back(measure([&] { run.form.Command1_Click(); }).wallMs);
@@ -298,7 +277,7 @@ bool simulatorFigures(Report& report) {
     Usage oursSilent;
     bool marked = true;
     {
-        SurveyRun run(silentDir.path());
+        BenchSurvey run(silentDir.path());
         oursSilent = measure([&] { run.form.Command1_Click(); });
         for (int n = 1; n <= 3; ++n) marked = marked && run.cell(n, 1).backColor == survey::kMark;
     }
@@ -321,7 +300,7 @@ bool simulatorFigures(Report& report) {
     Usage hayes;
     bool hayesAnswered = false;
     {
-        SurveyRun run(hayesDir.path());
+        BenchSurvey run(hayesDir.path());
         hayes = measure([&] { run.form.Command1_Click(); });
         hayesAnswered = run.cell(1, 3).backColor == survey::kMark;
     }
@@ -357,7 +336,7 @@ bool simulatorFigures(Report& report) {
 
     progress("survey of a device that answers after 300 ms");
     {
-        SurveyRun run(lateDir.path());
+        BenchSurvey run(lateDir.path());
         const Usage late = measure([&] { run.form.Command1_Click(); });
         if (run.cell(1, 3).backColor == survey::kMark)
             ratioRow(report, "survey wall / prescribed, late:300 device", late.wallMs,

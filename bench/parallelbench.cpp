@@ -1,5 +1,6 @@
 #include "parallelbench.h"
 
+#include "benchsurvey.h"
 #include "drivenpty.h"
 #include "mainform.h"
 #include "mdcomm.h"
@@ -27,38 +28,6 @@ namespace {
 
 constexpr int kPorts = 16;
 
-// A survey as the window runs it, with or without --parallel, on the real clock and event
-// loop and in-memory widgets.
-struct Survey {
-    Survey(const QString& dir, bool parallel)
-        : ports(PortDirectory::fixed(PortMap::fromDirectory(dir))),
-          port(ports),
-          unit(clock, pump, port),
-          form(widgets.widgets(), {.pump = pump,
-                                   .unit = [this]() -> Mdcomm& { return unit; },
-                                   .parallel = parallel,
-                                   .newPort = [this]() -> std::unique_ptr<SerialPort> {
-                                       return std::make_unique<QtSerialPort>(ports);
-                                   }}) {
-        form.Form_Load();
-        form.Form_Resize();
-    }
-    int marked(int col) const {
-        int n = 0;
-        for (int row = 1; row <= kPorts; ++row)
-            n += widgets.grid.cells().at(row, col).backColor == survey::kMark ? 1 : 0;
-        return n;
-    }
-
-    std::shared_ptr<const PortDirectory> ports;
-    SystemTickClock clock;
-    QtEventPump pump;
-    QtSerialPort port;
-    Mdcomm unit;
-    MemoryForm widgets;
-    MainForm form;
-};
-
 struct Outcome {
     Usage usage;
     int atMarks = 0;
@@ -66,9 +35,9 @@ struct Outcome {
 };
 
 Outcome survey(const QString& dir, bool parallel) {
-    Survey run(dir, parallel);
+    BenchSurvey run(dir, parallel);
     const Usage usage = measure([&] { run.form.Command1_Click(); });
-    return {usage, run.marked(2), run.marked(3)};
+    return {usage, run.marked(survey::kAtCol), run.marked(survey::kInfoCol)};
 }
 
 std::vector<std::string> sixteen(const std::string& profile) {
@@ -80,6 +49,13 @@ std::vector<std::string> sixteen(const std::string& profile) {
 void note(const char* what) {
     std::fprintf(stderr, "qelv_bench: %s\n", what);
     std::fflush(stderr);
+}
+
+void speedup(Report& report, const char* figure, const Outcome& one, const Outcome& all) {
+    report.add("6", figure,
+               format("%.0f / %.0f ms = %.1f times faster", one.usage.wallMs, all.usage.wallMs,
+                      one.usage.wallMs / all.usage.wallMs),
+               "~16 times", Verdict::Info);
 }
 
 void ratio(Report& report, const char* figure, const Outcome& got, double prescribedMs) {
@@ -152,22 +128,9 @@ void resultDelayFigures(Report& report) {
         devices.back()->startAnswering("\r\nOK\r\n", std::chrono::milliseconds(300));
     }
     note("16 devices answering at once, --parallel: stop text -> result (3 s)");
-    const auto ports = PortDirectory::fixed(PortMap::fromDirectory(dir.path()));
-    SystemTickClock clock;
-    QtEventPump pump;
-    QtSerialPort port(ports);
-    Mdcomm unit(clock, pump, port);
-    MemoryForm widgets;
     TimedGrid grid;
-    MainForm form({widgets.window, grid, widgets.statusBar, widgets.button},
-                  {.pump = pump,
-                   .unit = [&unit]() -> Mdcomm& { return unit; },
-                   .parallel = true,
-                   .newPort = [&ports]() -> std::unique_ptr<SerialPort> {
-                       return std::make_unique<QtSerialPort>(ports);
-                   }});
-    form.Form_Load();
-    form.Command1_Click();
+    BenchSurvey run(dir.path(), true, &grid);
+    run.form.Command1_Click();
     std::vector<double> delays;
     for (int n = 1; n <= kPorts; ++n) {
         const std::vector<double> answers = devices[n - 1]->answerTimes();
@@ -204,10 +167,7 @@ void parallelFigures(Report& report) {
     note("16 silent ports, one at a time (48 s), then --parallel (3 s)");
     const Outcome silentOne = survey(silentDir.path(), false);
     const Outcome silentAll = survey(silentDir.path(), true);
-    report.add("6", "16 silent ports: one at a time / --parallel",
-               format("%.0f / %.0f ms = %.1f times faster", silentOne.usage.wallMs,
-                      silentAll.usage.wallMs, silentOne.usage.wallMs / silentAll.usage.wallMs),
-               "~16 times", Verdict::Info);
+    speedup(report, "16 silent ports: one at a time / --parallel", silentOne, silentAll);
     ratio(report, "  --parallel wall / prescribed 1000 + 2000 ms", silentAll, 3000.0);
     cpu(report, "  --parallel: CPU of one core", silentAll);
 
@@ -221,10 +181,7 @@ void parallelFigures(Report& report) {
     note("16 Hayes modems, one at a time (about 32 s), then --parallel");
     const Outcome hayesOne = survey(hayesDir.path(), false);
     const Outcome hayesAll = survey(hayesDir.path(), true);
-    report.add("6", "16 Hayes modems: one at a time / --parallel",
-               format("%.0f / %.0f ms = %.1f times faster", hayesOne.usage.wallMs,
-                      hayesAll.usage.wallMs, hayesOne.usage.wallMs / hayesAll.usage.wallMs),
-               "~16 times", Verdict::Info);
+    speedup(report, "16 Hayes modems: one at a time / --parallel", hayesOne, hayesAll);
     // Each pass: the settling wait, then the slowest of sixteen answers.
     report.add("6", "  --parallel wall beyond the 2 x 1000 ms settling",
                format("%.0f ms for 2 x 16 answers", hayesAll.usage.wallMs - 2000.0), "none set",

@@ -34,7 +34,6 @@ public:
     // readings): nothing when the limit has passed, else how long the loop may sleep before
     // it must look again.
     std::optional<std::chrono::milliseconds> remaining(std::int32_t now);
-    bool stopped() const { return m_stopped; }
     // The reply as collected, at most Mdcomm::kReplyCap characters (the latest ones).
     QString take() { return m_reply.take(); }
 
