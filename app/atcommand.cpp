@@ -22,13 +22,7 @@ namespace {
 // The port is given back on every way out, a request to end included.
 struct PortRelease {
     SerialPort& port;
-    ~PortRelease() {
-        try {
-            port.setPortOpen(false);
-        } catch (const ModemError&) {
-            // Nothing is left to do with a port that cannot even be closed.
-        }
-    }
+    ~PortRelease() { closeQuietly(port); }
 };
 
 struct Unit {

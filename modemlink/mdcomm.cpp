@@ -53,11 +53,7 @@ void Mdcomm::installFactory(std::function<std::unique_ptr<Mdcomm>()> make) {
 void Mdcomm::releaseInstance() {
     auto& instance = globalInstance();
     if (!instance) return;
-    try {
-        instance->MSComm1.setPortOpen(false);
-    } catch (const ModemError&) {
-        // The port is gone with the instance in any case.
-    }
+    closeQuietly(instance->MSComm1);
     instance.reset();
 }
 

@@ -71,12 +71,19 @@ void MainForm::advanceProgress() {
 }
 
 void MainForm::openPort(std::int16_t n) {
-    m_rule.step([&] { unit().MSComm1.setCommPort(n); });
-    m_rule.step([&] { unit().MSComm1.setSettings(kLineSettings); });
-    m_rule.step([&] { unit().MSComm1.setDTREnable(true); });
-    m_rule.step([&] { unit().MSComm1.setRTSEnable(true); });
-    m_rule.step([&] { unit().MSComm1.setHandshaking(0); });
-    m_rule.step([&] { unit().MSComm1.setPortOpen(true); });
+    // The unit is reached afresh at each step: the first reach creates it, under the rule.
+    openSteps(
+        m_rule, [this]() -> SerialPort& { return unit().MSComm1; }, n);
+}
+
+void MainForm::openSteps(ErrorRule& rule, const std::function<SerialPort&()>& port,
+                         std::int16_t n) {
+    rule.step([&] { port().setCommPort(n); });
+    rule.step([&] { port().setSettings(kLineSettings); });
+    rule.step([&] { port().setDTREnable(true); });
+    rule.step([&] { port().setRTSEnable(true); });
+    rule.step([&] { port().setHandshaking(0); });
+    rule.step([&] { port().setPortOpen(true); });
 }
 
 void MainForm::closePort() {

@@ -88,6 +88,9 @@ private:
     void detectPort(std::int16_t n);
     bool atPort(const AtPass& pass, std::int16_t n);
     void openPort(std::int16_t n);
+    // The survey's opening sequence on `port`, each step under `rule`.
+    static void openSteps(ErrorRule& rule, const std::function<SerialPort&()>& port,
+                          std::int16_t n);
     void closePort();
     // A passed cell gets an empty failure, clearing what an earlier survey said.
     void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,

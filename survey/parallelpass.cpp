@@ -31,12 +31,7 @@ struct MainForm::Link {
 
     // Every port is closed on the way out, a request to end included.
     ~Link() {
-        if (!port) return;
-        try {
-            port->setPortOpen(false);
-        } catch (const ModemError&) {
-            // Closing is all that is left to do with it.
-        }
+        if (port) closeQuietly(*port);
     }
     Link(std::int16_t number, std::unique_ptr<SerialPort> p) : n(number), port(std::move(p)) {}
     Link(Link&&) = default;
@@ -98,15 +93,10 @@ void MainForm::runRound(const AtPass& pass, std::vector<Link>& links) {
 
 void MainForm::openLinks(std::vector<Link>& links) {
     for (Link& link : links) {
-        SerialPort& port = *link.port;
-        link.rule.step([&] { port.setCommPort(link.n); });
-        link.rule.step([&] { port.setSettings(kLineSettings); });
-        link.rule.step([&] { port.setDTREnable(true); });
-        link.rule.step([&] { port.setRTSEnable(true); });
-        link.rule.step([&] { port.setHandshaking(0); });
-        link.rule.step([&] { port.setPortOpen(true); });
+        openSteps(
+            link.rule, [&link]() -> SerialPort& { return *link.port; }, link.n);
         link.attempt.waitMs = kAtWaitMs;
-        link.attempt.opened = port.portOpen();
+        link.attempt.opened = link.port->portOpen();
         if (!link.attempt.opened) link.attempt.openError = link.rule.message();
     }
 }

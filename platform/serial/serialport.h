@@ -69,4 +69,13 @@ public:
     virtual QString devicePath() const = 0;
 };
 
+// Closes `port` on the way out of a scope or of the program. A port that cannot even be
+// closed leaves nothing more to do with it, so its error is dropped.
+inline void closeQuietly(SerialPort& port) noexcept {
+    try {
+        port.setPortOpen(false);
+    } catch (const ModemError&) {
+    }
+}
+
 }  // namespace qelv
