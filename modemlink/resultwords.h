@@ -1,20 +1,23 @@
 #pragma once
 
+/// \file
+/// The modem's result words and their numeric codes.
+
 #include <QStringView>
 
 #include <array>
 
-// The modem's result words, in one place for every operation that looks for them. Each table
-// is a list of exact, case-sensitive texts; the operations add the CR LF that must follow.
+/// The modem's result words, in one place for every operation that looks for them. Each table
+/// is a list of exact, case-sensitive texts; the operations add the CR LF that must follow.
 namespace qelv::resultwords {
 
-// The final result codes that end ATCret and ATCinterRet, each followed by CR LF.
+/// The final result codes that end ATCret and ATCinterRet, each followed by CR LF.
 inline constexpr std::array<QStringView, 6> kFinalResults{u"OK",   u"ERROR", u"NO CARRIER",
                                                           u"RING", u"BUSY",  u"NO ANSWER"};
 
-// The result texts that end SendModemReBack, each followed by CR LF. There is deliberately no
-// "NO ANSWER", and the spaced CONNECT forms stop only at these ten speeds. "LINE OFF " stops
-// it too, with CR LF before it (kReBackLineOff).
+/// The result texts that end SendModemReBack, each followed by CR LF. There is deliberately no
+/// "NO ANSWER", and the spaced CONNECT forms stop only at these ten speeds. "LINE OFF " stops
+/// it too, with CR LF before it (kReBackLineOff).
 inline constexpr std::array<QStringView, 31> kReBackStops{u"OK",
                                                           u"CONNECT",
                                                           u"RING",
@@ -46,16 +49,17 @@ inline constexpr std::array<QStringView, 31> kReBackStops{u"OK",
                                                           u"CONNECT 128000",
                                                           u"CONNECT 230400",
                                                           u"DELAYED"};
+/// The text that ends SendModemReBack when CR LF stands before it.
 inline constexpr QStringView kReBackLineOff = u"LINE OFF ";
 
-// The numeric result codes, as ATResultinstr gives them.
+/// The numeric result codes, as ATResultinstr gives them.
 struct ResultRow {
-    QStringView text;
-    int code;
+    QStringView text;  ///< the result text, matched exactly
+    int code;          ///< the code a reply that holds it gets
 };
 
-// Order matters: when several texts occur in a reply, the one listed last decides, so
-// "CONNECT9600" beats the plain "CONNECT" it contains.
+/// Order matters: when several texts occur in a reply, the one listed last decides, so
+/// "CONNECT9600" beats the plain "CONNECT" it contains.
 inline constexpr std::array<ResultRow, 22> kResultCodes{{
     {u"OK", 0},
     {u"RING", 2},
@@ -81,12 +85,12 @@ inline constexpr std::array<ResultRow, 22> kResultCodes{{
     {u"DELAYED\r\n", 7},
 }};
 
-// The codes of kResultCodes that report success: OK, every CONNECT form, and the
-// compression and protocol reports that come with a connection.
+/// The codes of kResultCodes that report success: OK, every CONNECT form, and the
+/// compression and protocol reports that come with a connection.
 inline constexpr std::array<int, 16> kSuccessCodes{0,  1,  5,  10, 11, 12, 13, 14,
                                                    18, 19, 21, 26, 28, 67, 69, 82};
 
-// Results that refuse or end a command but have no code of their own in kResultCodes.
+/// Results that refuse or end a command but have no code of their own in kResultCodes.
 inline constexpr std::array<QStringView, 3> kUncodedRefusals{u"NO ANSWER", u"NO DIALTONE",
                                                              u"NO DIAL TONE"};
 

@@ -11,6 +11,7 @@ PACKAGES="
   xvfb xauth socat picocom clang libclang-rt-14-dev
   desktop-file-utils man-db dpkg-dev clang-format util-linux
   imagemagick xdotool
+  doxygen lintian appstream
 "
 missing=""
 for p in $PACKAGES; do

@@ -1,5 +1,10 @@
 #pragma once
 
+/// \file
+/// Who else uses a device, found without opening it.
+
+#include "qelvexport.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,43 +12,46 @@
 
 namespace qelv {
 
-// Who else uses a device, found without opening it (an open alone raises DTR and can reset
-// the device behind it).
-struct PortUse {
-    QString holder;  // "PID 812 (agetty)", "システムコンソール", a lock file; never empty
-    QString reason;  // one line for the user, the holder included
-    QString remedy;  // one line on how to free the port where that is well known; may be empty
+/// Who else uses a device, found without opening it (an open alone raises DTR and can reset
+/// the device behind it).
+struct QELV_EXPORT PortUse {
+    QString holder;  ///< "PID 812 (agetty)", "システムコンソール", a lock file; never empty
+    QString reason;  ///< one line for the user, the holder included
+    QString remedy;  ///< one line on how to free the port where that is well known; may be empty
 
-    // Reason and remedy on one line, as the survey's notes and `qel-v at` show a message.
+    /// Reason and remedy on one line, as the survey's notes and `qel-v at` show a message.
     QString message() const;
 };
 
-// Where the descriptor-free checks look; tests point these at folders of their own.
+/// Where the descriptor-free checks look; tests point these at folders of their own.
 struct PortUseSources {
-    QString procDir = QStringLiteral("/proc");
-    QString sysClassTty = QStringLiteral("/sys/class/tty");
+    QString procDir = QStringLiteral("/proc");               ///< the process table
+    QString sysClassTty = QStringLiteral("/sys/class/tty");  ///< the kernel's ttys
+    /// The folders UUCP lock files are looked for in.
     QStringList lockDirs = {QStringLiteral("/run/lock"), QStringLiteral("/var/lock")};
 };
 
-// The use that makes `devicePath` busy, or nothing when these checks see none, in this order:
-//  - a UUCP lock file of a live process, under the name of the path as given or of the
-//    device it resolves to;
-//  - another process with the device open, matched by device number; a pseudo-terminal's
-//    far end (the holder of its master) is the device, not a user;
-//  - the kernel console on that tty;
-//  - a lock file that names no process: the reason names the file, the remedy says to
-//    remove it.
-// Processes of other users are invisible unless run as root. Never opens the device; a path
-// that is not a tty (a character device of a driver in <procDir>/tty/drivers) has no use. Checks
-// that need a descriptor (flock, exclusive mode) are the guard's, after its open.
-std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSources& sources = {});
+/// The use that makes `devicePath` busy, or nothing when these checks see none, in this order:
+///  - a UUCP lock file of a live process, under the name of the path as given or of the
+///    device it resolves to;
+///  - another process with the device open, matched by device number; a pseudo-terminal's
+///    far end (the holder of its master) is the device, not a user;
+///  - the kernel console on that tty;
+///  - a lock file that names no process: the reason names the file, the remedy says to
+///    remove it.
+///
+/// Processes of other users are invisible unless run as root. Never opens the device; a path
+/// that is not a tty (a character device of a driver in `<procDir>/tty/drivers`) has no use. Checks
+/// that need a descriptor (flock, exclusive mode) are the guard's, after its open.
+QELV_EXPORT std::optional<PortUse> findPortUse(const QString& devicePath,
+                                               const PortUseSources& sources = {});
 
-// The processes serving the pseudo-terminal `devicePath` as its device (holding its
-// master), as "PID n (name)", comma-separated; empty for other devices or when none is seen.
-QString farEndHolders(const QString& devicePath, const PortUseSources& sources = {});
+/// The processes serving the pseudo-terminal `devicePath` as its device (holding its
+/// master), as "PID n (name)", comma-separated; empty for other devices or when none is seen.
+QELV_EXPORT QString farEndHolders(const QString& devicePath, const PortUseSources& sources = {});
 
-// The live process named by a UUCP lock file for the device, as "PID n (name)"; empty when
-// there is none or its process is gone. Looks in `lockDir`, or in the default lock folders.
-QString lockFileHolder(const QString& devicePath, const QString& lockDir = {});
+/// The live process named by a UUCP lock file for the device, as "PID n (name)"; empty when
+/// there is none or its process is gone. Looks in `lockDir`, or in the default lock folders.
+QELV_EXPORT QString lockFileHolder(const QString& devicePath, const QString& lockDir = {});
 
 }  // namespace qelv

@@ -1,4 +1,5 @@
 #include "routedserialport.h"
+#include "portguard.h"
 #include "porttexts.h"
 
 #include <QFileInfo>

@@ -1,23 +1,30 @@
 #pragma once
 
+/// \file
+/// RoutedSerialPort, the serial port component as a router from COM numbers to devices.
+
 #include "bytetransport.h"
 #include "linesettings.h"
 #include "portdirectory.h"
-#include "portguard.h"
+#include "qelvexport.h"
 #include "serialport.h"
 
 #include <memory>
 
 namespace qelv {
 
-// The serial port component as a router: at each open it looks the COM number up in the map
-// its PortDirectory holds at that moment, checks that no other program uses the device and
-// claims it (PortGuard), and only then lets its transport open the device. The transport
-// moves the bytes; the router owns the port's settings, which it hands down at the open.
-class RoutedSerialPort : public SerialPort {
+class PortGuard;
+
+/// The serial port component as a router: at each open it looks the COM number up in the map
+/// its PortDirectory holds at that moment, checks that no other program uses the device and
+/// claims it (PortGuard), and only then lets its transport open the device. The transport
+/// moves the bytes; the router owns the port's settings, which it hands down at the open.
+class QELV_EXPORT RoutedSerialPort : public SerialPort {
 public:
+    /// Routes through the map `ports` holds at each open, to devices `transport` opens.
     RoutedSerialPort(std::shared_ptr<const PortDirectory> ports,
                      std::unique_ptr<ByteTransport> transport);
+    /// Closes the port if it is open.
     ~RoutedSerialPort() override;
 
     void setCommPort(std::int16_t n) override;

@@ -1,0 +1,19 @@
+#include "qtserialport.h"
+#include "qttransport.h"
+
+namespace qelv {
+
+QtSerialPort::QtSerialPort(std::shared_ptr<const PortDirectory> ports)
+    : QtSerialPort(std::move(ports), new QtTransport) {}
+
+QtSerialPort::QtSerialPort(PortMap map) : QtSerialPort(PortDirectory::fixed(std::move(map))) {}
+
+QtSerialPort::QtSerialPort(std::shared_ptr<const PortDirectory> ports, QtTransport* transport)
+    : RoutedSerialPort(std::move(ports), std::unique_ptr<ByteTransport>(transport)),
+      m_qt(transport) {}
+
+void QtSerialPort::setReadBufferLimit(qint64 bytes) {
+    m_qt->setReadBufferLimit(bytes);
+}
+
+}  // namespace qelv

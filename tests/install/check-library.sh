@@ -1,0 +1,138 @@
+#!/bin/sh
+# Installs a build into a temporary prefix and uses the modem-link library the way another
+# program would: every installed header compiles on its own, the library exports exactly
+# what the headers mark QELV_EXPORT, and examples/atping builds outside the source tree both
+# through find_package(QelvModemLink) and through pkg-config, then runs against simulated
+# modems on pseudo-terminals.
+#
+#   tests/install/check-library.sh BUILD_DIR
+set -eu
+
+build=$(cd "${1:?usage: check-library.sh BUILD_DIR}" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+sim=""
+holder=""
+cleanup() {
+    [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
+    [ -z "$holder" ] || kill "$holder" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+prefix="$work/prefix"
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+for component in lib dev; do
+    cmake --install "$build" --prefix "$prefix" --component "$component" >"$work/install.log" 2>&1 || {
+        cat "$work/install.log" >&2
+        echo "FAIL: cmake --install --component $component" >&2
+        exit 1
+    }
+done
+set -- "$prefix"/lib*/libqelv-modemlink.so.1
+[ -f "$1" ] || { echo "FAIL: no libqelv-modemlink.so.1 under $prefix" >&2; exit 1; }
+library=$1
+libdir=$(dirname "$library")
+[ -f "$libdir/pkgconfig/qelv-modemlink.pc" ] || fail "no pkg-config file in $libdir/pkgconfig"
+readelf -d "$library" | grep -q 'Library soname: \[libqelv-modemlink.so.1\]' || fail "the soname is not libqelv-modemlink.so.1"
+qtflags=$(pkg-config --cflags Qt6Core)
+
+# Each header on its own, with nothing but the installed ones and Qt's on the include path.
+headers=$(cd "$prefix/include/qelv" && ls ./*.h | sed 's|^\./||')
+[ -n "$headers" ] || fail "no headers in $prefix/include/qelv"
+# shellcheck disable=SC2086
+printf '%s\n' $headers | xargs -P 2 -I{} sh -c \
+    'printf "#include <qelv/%s>\n" "$1" | c++ -std=c++20 -fPIC -fsyntax-only -Wall -Wextra -Werror \
+        -I"$2/include" $3 -x c++ - 2>"$4/header-$1.log" || echo "$1" >>"$4/header-failures"' \
+    sh {} "$prefix" "$qtflags" "$work"
+if [ -s "$work/header-failures" ]; then
+    for h in $(cat "$work/header-failures"); do
+        cat "$work/header-$h.log" >&2
+        fail "<qelv/$h> does not compile on its own"
+    done
+fi
+
+# The public names: what the headers mark QELV_EXPORT, qualified by the namespaces around it.
+awk '
+    /^namespace [A-Za-z_:]+ \{/ { stack[++depth] = $2; next }
+    /^\}  \/\/ namespace/ { depth--; next }
+    /^[ \t]*(\/\/|#|\*)/ { next }
+    /QELV_EXPORT/ {
+        line = $0
+        if (match(line, /(class|struct) QELV_EXPORT [A-Za-z_]+/)) {
+            name = substr(line, RSTART, RLENGTH); sub(/.* /, "", name)
+        } else if (match(line, /[A-Za-z_]+\(/)) {
+            name = substr(line, RSTART, RLENGTH - 1)
+        } else next
+        ns = ""; for (i = 1; i <= depth; i++) ns = ns stack[i] "::"
+        print ns name
+    }' "$prefix"/include/qelv/*.h | sort -u >"$work/public-names"
+# What the library exports, by the name each symbol belongs to.
+nm -D --defined-only -C "$library" | sed 's/^[0-9a-f]* [A-Za-z] //' | grep -v '^QELV_MODEMLINK_1$' \
+    | sed -e 's/^typeinfo name for //' -e 's/^typeinfo for //' -e 's/^vtable for //' \
+          -e 's/^non-virtual thunk to //' -e 's/@@QELV_MODEMLINK_1$//' -e 's/(.*//' \
+    | sort -u >"$work/exported"
+[ -s "$work/exported" ] || fail "the library exports nothing"
+while IFS= read -r symbol; do
+    owner=""
+    while IFS= read -r name; do
+        case $symbol in "$name" | "$name"::*) owner=$name; break ;; esac
+    done <"$work/public-names"
+    [ -n "$owner" ] || fail "the library exports $symbol, which no public header marks"
+done <"$work/exported"
+while IFS= read -r name; do
+    grep -q -e "^$name\$" -e "^$name::" "$work/exported" || fail "the headers mark $name, which the library does not export"
+done <"$work/public-names"
+echo "check-library: $(wc -l <"$work/public-names") public names and $(wc -l <"$work/exported") exported ones compared"
+
+# The example, outside the source tree, both ways.
+cp -R "$source/examples/atping" "$work/atping"
+if cmake -S "$work/atping" -B "$work/by-cmake" -DCMAKE_PREFIX_PATH="$prefix" >"$work/cmake.log" 2>&1 &&
+    cmake --build "$work/by-cmake" >>"$work/cmake.log" 2>&1; then
+    readelf -d "$work/by-cmake/atping" | grep -q 'NEEDED.*libqelv-modemlink.so.1' \
+        || fail "atping (CMake) does not link libqelv-modemlink.so.1"
+else
+    cat "$work/cmake.log" >&2
+    fail "atping does not build through find_package(QelvModemLink)"
+fi
+if ! (cd "$work/atping" && PKG_CONFIG_PATH="$libdir/pkgconfig" make >"$work/make.log" 2>&1); then
+    cat "$work/make.log" >&2
+    fail "atping does not build through pkg-config"
+fi
+
+# Against simulated devices: a Hayes modem answers OK, a silent device nothing; a port that
+# another process holds is refused before it is opened.
+devices="$work/devices"
+mkdir "$devices"
+"$build/bin/qelv-modemsim" --dir "$devices" hayes@1 silent@2 hayes@3 </dev/zero >"$work/sim.log" 2>&1 &
+sim=$!
+i=0
+while [ ! -e "$devices/ready" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+[ -e "$devices/ready" ] || { cat "$work/sim.log" >&2; echo "FAIL: the simulator did not start" >&2; exit 1; }
+sleep 30 <>"$devices/com3" &
+holder=$!
+
+expect_run() {  # expect_run WHICH STATUS PORT PATTERN
+    status=0
+    out=$(LD_LIBRARY_PATH="$libdir" "$1" "$3" 2>&1) || status=$?
+    [ "$status" -eq "$2" ] || fail "$1 $3: exit status $status, not $2: $out"
+    printf '%s\n' "$out" | grep -q -- "$4" || fail "$1 $3 printed: $out"
+}
+for program in "$work/by-cmake/atping" "$work/atping/atping"; do
+    [ -x "$program" ] || continue
+    expect_run "$program" 0 "$devices/com1" '^result code: 0$'
+    expect_run "$program" 1 "$devices/com2" '^result code: -1$'
+    expect_run "$program" 2 "$devices/com3" "PID $holder"
+    expect_run "$program" 2 "$work/no-such-device" 'error 8010'
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "check-library: $failures failure(s)" >&2
+    exit 1
+fi
+echo "check-library: the installed library builds and runs atping both ways"
