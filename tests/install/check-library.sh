@@ -90,6 +90,14 @@ while IFS= read -r name; do
 done <"$work/public-names"
 echo "check-library: $(wc -l <"$work/public-names") public names and $(wc -l <"$work/exported") exported ones compared"
 
+# qel-v runs on the shared library alone: a copy of its code linked in as well would hold
+# state of its own (the end request a signal sets, the claims on ports) that the library's
+# code never sees. Inline functions may be compiled into the program; nothing else may.
+nm -C --defined-only "$build/bin/qel-v" | awk '$2 == "T" || $2 == "t" || $2 == "B" || $2 == "b" || $2 == "D" || $2 == "d"' \
+    | sed 's/^[0-9a-f]* [A-Za-z] //; s/(.*//' | sort -u >"$work/program-symbols"
+twice=$(comm -12 "$work/exported" "$work/program-symbols")
+[ -z "$twice" ] || fail "qel-v holds its own copy of library code: $(echo $twice)"
+
 # The example, outside the source tree, both ways.
 cp -R "$source/examples/atping" "$work/atping"
 if cmake -S "$work/atping" -B "$work/by-cmake" -DCMAKE_PREFIX_PATH="$prefix" >"$work/cmake.log" 2>&1 &&
