@@ -34,9 +34,9 @@ for component in lib dev; do
         exit 1
     }
 done
-set -- "$prefix"/lib*/libqelv-modemlink.so.1
-[ -f "$1" ] || { echo "FAIL: no libqelv-modemlink.so.1 under $prefix" >&2; exit 1; }
-library=$1
+# lib/ or lib/<multiarch>/, as the prefix the build was configured with decides.
+library=$(find "$prefix" -name libqelv-modemlink.so.1 | head -n 1)
+[ -n "$library" ] || { echo "FAIL: no libqelv-modemlink.so.1 under $prefix" >&2; exit 1; }
 libdir=$(dirname "$library")
 [ -f "$libdir/pkgconfig/qelv-modemlink.pc" ] || fail "no pkg-config file in $libdir/pkgconfig"
 readelf -d "$library" | grep -q 'Library soname: \[libqelv-modemlink.so.1\]' || fail "the soname is not libqelv-modemlink.so.1"
