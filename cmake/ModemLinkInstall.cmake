@@ -30,8 +30,7 @@ install(CODE "
   set(PROJECT_VERSION ${PROJECT_VERSION})
   set(QELV_PC_LIBDIR ${CMAKE_INSTALL_LIBDIR})
   set(QELV_PC_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/modemlink/qelv-modemlink.pc.in
-                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/qelv-modemlink.pc\"
-                 @ONLY)
-  message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/qelv-modemlink.pc\")
+  set(pc \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/qelv-modemlink.pc\")
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/modemlink/qelv-modemlink.pc.in \${pc} @ONLY)
+  message(STATUS \"Installing: \${pc}\")
   " COMPONENT dev)
