@@ -36,7 +36,7 @@ int runHeadless(const Options& options) {
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
-    MainForm form({widgets.window, widgets.grid, progress, widgets.button},
+    MainForm form({widgets.window, widgets.MSFlexGrid1, progress, widgets.Command1},
                   {.pump = pump,
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
                    .version = version::kNumbers,
@@ -55,7 +55,7 @@ int runHeadless(const Options& options) {
     // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
     // sent them may no longer be reading.
     if (exitCode != kExitOk && exitCode != kExitInterrupted) return exitCode;
-    printGrid(options.output, widgets.grid.cells(), ports->map(), exitCode == kExitOk);
+    printGrid(options.output, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk);
     return exitCode;
 }
 

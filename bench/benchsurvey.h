@@ -18,7 +18,8 @@ struct BenchSurvey {
         : ports(PortDirectory::fixed(PortMap::fromDirectory(portsDir))),
           port(ports),
           unit(clock, pump, port),
-          form({widgets.window, grid ? *grid : widgets.grid, widgets.statusBar, widgets.button},
+          form({widgets.window, grid ? *grid : widgets.MSFlexGrid1, widgets.StatusBar1,
+                widgets.Command1},
                {.pump = pump,
                 .unit = [this]() -> Mdcomm& { return unit; },
                 .describePort = [](int) { return QString(); },
@@ -31,7 +32,9 @@ struct BenchSurvey {
         form.Form_Resize();
     }
     // The in-memory grid's cells; not the grid given, if one was.
-    const GridCell& cell(int row, int col) const { return widgets.grid.cells().at(row, col); }
+    const GridCell& cell(int row, int col) const {
+        return widgets.MSFlexGrid1.cells().at(row, col);
+    }
     // How many ports passed the check of column `col`.
     int marked(int col) const {
         int n = 0;

@@ -74,7 +74,7 @@ int runUrandomProbe(const QStringList& args, int argc, char** argv) {
     const long peakBefore = statusKb("VmHWM");
     const Usage usage = measure([&] { run.form.Command1_Click(); });
     const long peakAfter = statusKb("VmHWM");
-    const bool answered = run.widgets.grid.cells().at(1, 1).backColor == survey::kMark;
+    const bool answered = run.widgets.MSFlexGrid1.cells().at(1, 1).backColor == survey::kMark;
     const double releaseMs = msToReleaseOnRequest(run);
     const long growth = peakAfter - (reset ? rssBefore : peakBefore);
     std::printf("urandom-probe growth_kb=%ld wall_ms=%.1f opened=%d release_ms=%.1f reset=%d\n",

@@ -16,31 +16,31 @@ Mdcomm& MainForm::unit() {
 }
 
 void MainForm::Form_Load() {
-    m_w.statusBar.setStyle(1);
+    m_w.StatusBar1.setStyle(1);
     m_w.window.setCaption(formatCaption(m_env.version));
-    m_w.grid.setLoadSettings(false, false, 1);
-    m_w.grid.setRows(kRows);
-    m_w.grid.setCols(kCols);
-    m_w.grid.setRow(0);
-    m_w.grid.setCol(kPortCol);
-    m_w.grid.setText(kHeaders[0]);
-    m_w.grid.setHeaderCellStyle(3);
+    m_w.MSFlexGrid1.setLoadSettings(false, false, 1);
+    m_w.MSFlexGrid1.setRows(kRows);
+    m_w.MSFlexGrid1.setCols(kCols);
+    m_w.MSFlexGrid1.setRow(0);
+    m_w.MSFlexGrid1.setCol(kPortCol);
+    m_w.MSFlexGrid1.setText(kHeaders[0]);
+    m_w.MSFlexGrid1.setHeaderCellStyle(3);
     for (int col = 1; col < kCols; ++col) {
-        m_w.grid.setCol(col);
-        m_w.grid.setText(kHeaders[col]);
-        m_w.grid.setColWidth(col, kColWidths[col]);
-        m_w.grid.setHeaderCellStyle(3);
+        m_w.MSFlexGrid1.setCol(col);
+        m_w.MSFlexGrid1.setText(kHeaders[col]);
+        m_w.MSFlexGrid1.setColWidth(col, kColWidths[col]);
+        m_w.MSFlexGrid1.setHeaderCellStyle(3);
     }
-    m_w.grid.refresh();
+    m_w.MSFlexGrid1.refresh();
 }
 
 void MainForm::Form_Resize() {
-    m_w.grid.setWidth(m_w.window.innerWidth());
-    const float top = m_w.grid.top();
-    const float barHeight = m_w.statusBar.height();
+    m_w.MSFlexGrid1.setWidth(m_w.window.innerWidth());
+    const float top = m_w.MSFlexGrid1.top();
+    const float barHeight = m_w.StatusBar1.height();
     const float height = m_w.window.innerHeight() - top - barHeight;
     // A window smaller than the grid's top plus the status bar leaves no room at all.
-    m_w.grid.setHeight(height < 0.0f ? 0.0f : height);
+    m_w.MSFlexGrid1.setHeight(height < 0.0f ? 0.0f : height);
 }
 
 void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
@@ -49,10 +49,10 @@ void MainForm::Form_Unload(std::int16_t& /*cancel*/) {
 }
 
 void MainForm::Command1_Click() {
-    m_w.button.setEnabled(false);
-    m_w.button.setCaption(kBusyCaption);
+    m_w.Command1.setEnabled(false);
+    m_w.Command1.setCaption(kBusyCaption);
     m_progress = 0;
-    m_w.statusBar.setProgress(0, kSurveySteps);
+    m_w.StatusBar1.setProgress(0, kSurveySteps);
     try {
         DetectPorts();
         CheckAtAcceptance();
@@ -61,13 +61,13 @@ void MainForm::Command1_Click() {
         closePort();
         throw;
     }
-    m_w.statusBar.setProgress(0, 0);
-    m_w.button.setCaption(kIdleCaption);
-    m_w.button.setEnabled(true);
+    m_w.StatusBar1.setProgress(0, 0);
+    m_w.Command1.setCaption(kIdleCaption);
+    m_w.Command1.setEnabled(true);
 }
 
 void MainForm::advanceProgress() {
-    m_rule.step([&] { m_w.statusBar.setProgress(++m_progress, kSurveySteps); });
+    m_rule.step([&] { m_w.StatusBar1.setProgress(++m_progress, kSurveySteps); });
 }
 
 void MainForm::openPort(std::int16_t n) {

@@ -79,6 +79,7 @@ private:
     void runAtPassTogether(const AtPass& pass);
     std::vector<std::int16_t> markedPorts(const AtPass& pass);
     void runRound(const AtPass& pass, std::vector<Link>& links);
+    void leaveCurrentCell(const AtPass& pass, bool lastTried);
     void openLinks(std::vector<Link>& links);
     void sendAll(const AtPass& pass, std::vector<Link>& links);
     void collectAll(std::vector<Link>& links);

@@ -39,8 +39,9 @@ struct MainForm::Link {
 
 void MainForm::runAtPassTogether(const AtPass& pass) {
     m_rule.clear();
-    m_rule.step([&] { m_w.statusBar.setSimpleText(pass.status); });
+    m_rule.step([&] { m_w.StatusBar1.setSimpleText(pass.status); });
     std::vector<std::int16_t> waiting = markedPorts(pass);
+    const bool lastTried = !waiting.empty() && waiting.back() == kLastPort;
     // A device mapped to two COM numbers can be open only once: the later number waits for a
     // round of its own, once the earlier one is closed.
     while (!waiting.empty()) {
@@ -61,16 +62,26 @@ void MainForm::runAtPassTogether(const AtPass& pass) {
         runRound(pass, round);
         waiting = std::move(later);
     }
+    leaveCurrentCell(pass, lastTried);
+}
+
+// Where the one-port-at-a-time loop leaves the current cell: on the last port's row, in the
+// result column when that port was tried (its result was the last write), else in the mark
+// column it was looked at in. Pass 3's closing column selection then gives row 16, column 3
+// either way.
+void MainForm::leaveCurrentCell(const AtPass& pass, bool lastTried) {
+    m_rule.step([&] { m_w.MSFlexGrid1.setRow(kLastPort); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(lastTried ? pass.resultCol : pass.markCol); });
 }
 
 std::vector<std::int16_t> MainForm::markedPorts(const AtPass& pass) {
     std::vector<std::int16_t> marked;
     for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
         m_rule.step([&] { m_env.pump.pumpPending(); });
-        m_rule.step([&] { m_w.grid.setRow(n); });
-        m_rule.step([&] { m_w.grid.setCol(pass.markCol); });
+        m_rule.step([&] { m_w.MSFlexGrid1.setRow(n); });
+        m_rule.step([&] { m_w.MSFlexGrid1.setCol(pass.markCol); });
         std::uint32_t mark = Grid::kNoColor;
-        m_rule.step([&] { mark = m_w.grid.cellBackColor(); });
+        m_rule.step([&] { mark = m_w.MSFlexGrid1.cellBackColor(); });
         if (mark == kMark)
             marked.push_back(n);
         else

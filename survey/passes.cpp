@@ -21,27 +21,28 @@ OpenFailure failureOf(const ErrorRule& rule) {
 
 void MainForm::DetectPorts() {
     m_rule.clear();
-    m_rule.step([&] { m_w.statusBar.setSimpleText(kDetectStatus); });
+    m_rule.step([&] { m_w.StatusBar1.setSimpleText(kDetectStatus); });
     for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) detectPort(n);
 }
 
 void MainForm::detectPort(std::int16_t n) {
     m_rule.step([&] { m_env.pump.pumpPending(); });
-    m_rule.step([&] { m_w.grid.setRow(n); });
-    m_rule.step([&] { m_w.grid.setCol(kPortCol); });
-    m_rule.step([&] { m_w.grid.setText(portName(n)); });
-    if (m_env.describePort) m_rule.step([&] { m_w.grid.setCellToolTip(m_env.describePort(n)); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setRow(n); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(kPortCol); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setText(portName(n)); });
+    if (m_env.describePort)
+        m_rule.step([&] { m_w.MSFlexGrid1.setCellToolTip(m_env.describePort(n)); });
     openPort(n);
     // The test looks at the error state, not at the port: any failed step of this iteration
     // makes the port count as not opened.
     const bool opened = m_rule.number() == 0;
     const QString why = opened ? QString() : m_rule.message();
     const OpenFailure failure = opened ? OpenFailure::None : failureOf(m_rule);
-    m_rule.step([&] { m_w.grid.setCol(kOpenCol); });
-    m_rule.step([&] { m_w.grid.setText(opened ? QStringLiteral("OK") : QString()); });
-    m_rule.step([&] { m_w.grid.setCellBackColor(opened ? kMark : kWhite); });
-    m_rule.step([&] { m_w.grid.setCellToolTip(why); });
-    m_rule.step([&] { m_w.grid.setCellFailure(failure); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(kOpenCol); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setText(opened ? QStringLiteral("OK") : QString()); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellBackColor(opened ? kMark : kWhite); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellToolTip(why); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellFailure(failure); });
     closePort();
     advanceProgress();
     m_rule.clear();
@@ -53,8 +54,8 @@ void MainForm::CheckAtAcceptance() {
 
 void MainForm::ReadDeviceInfo() {
     runAtPass({kInfoStatus, kAtCol, "ATI4I2I0", kInfoCol});
-    m_rule.step([&] { m_w.grid.setCol(kInfoCol); });
-    m_rule.step([&] { m_w.statusBar.setSimpleText(QString()); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(kInfoCol); });
+    m_rule.step([&] { m_w.StatusBar1.setSimpleText(QString()); });
 }
 
 void MainForm::runAtPass(const AtPass& pass) {
@@ -63,7 +64,7 @@ void MainForm::runAtPass(const AtPass& pass) {
         return;
     }
     m_rule.clear();
-    m_rule.step([&] { m_w.statusBar.setSimpleText(pass.status); });
+    m_rule.step([&] { m_w.StatusBar1.setSimpleText(pass.status); });
     for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
         // A skipped port leaves the error state as it is; only tried ports clear it.
         if (atPort(pass, n)) m_rule.clear();
@@ -73,10 +74,10 @@ void MainForm::runAtPass(const AtPass& pass) {
 
 bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
     m_rule.step([&] { m_env.pump.pumpPending(); });
-    m_rule.step([&] { m_w.grid.setRow(n); });
-    m_rule.step([&] { m_w.grid.setCol(pass.markCol); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setRow(n); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(pass.markCol); });
     std::uint32_t mark = Grid::kNoColor;
-    m_rule.step([&] { mark = m_w.grid.cellBackColor(); });
+    m_rule.step([&] { mark = m_w.MSFlexGrid1.cellBackColor(); });
     if (mark != kMark) return false;
     AtAttempt attempt;
     attempt.waitMs = kAtWaitMs;
@@ -106,13 +107,13 @@ void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attemp
 void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,
                            const AtFailure& failure) {
     // The waits above ran window events, so the current cell is chosen afresh.
-    m_rule.step([&] { m_w.grid.setRow(n); });
-    m_rule.step([&] { m_w.grid.setCol(col); });
-    m_rule.step([&] { m_w.grid.setText(text); });
-    m_rule.step([&] { m_w.grid.setCellBackColor(color); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setRow(n); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(col); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setText(text); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellBackColor(color); });
     // A cell that passes now loses what an earlier survey said against it.
-    m_rule.step([&] { m_w.grid.setCellToolTip(failure.reason); });
-    m_rule.step([&] { m_w.grid.setCellReply(failure.reply); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellToolTip(failure.reason); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCellReply(failure.reply); });
 }
 
 }  // namespace qelv

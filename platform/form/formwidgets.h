@@ -88,9 +88,9 @@ public:
 // What the main form works with; owned by whoever builds the window.
 struct FormWidgets {
     FormWindow& window;
-    Grid& grid;
-    StatusBar& statusBar;
-    Button& button;
+    Grid& MSFlexGrid1;
+    StatusBar& StatusBar1;
+    Button& Command1;
 };
 
 }  // namespace qelv

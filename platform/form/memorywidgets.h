@@ -100,10 +100,10 @@ private:
 // All four, ready to hand to the main form.
 struct MemoryForm {
     MemoryWindow window;
-    MemoryGrid grid;
-    MemoryStatusBar statusBar;
-    MemoryButton button;
-    FormWidgets widgets() { return {window, grid, statusBar, button}; }
+    MemoryGrid MSFlexGrid1;
+    MemoryStatusBar StatusBar1;
+    MemoryButton Command1;
+    FormWidgets widgets() { return {window, MSFlexGrid1, StatusBar1, Command1}; }
 };
 
 }  // namespace qelv

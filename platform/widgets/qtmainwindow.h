@@ -24,9 +24,9 @@ public:
     float innerWidth() const override;
     float innerHeight() const override;
 
-    WidgetGrid& grid() { return m_grid; }
-    WidgetStatusBar& statusBar() { return m_statusBar; }
-    WidgetButton& button() { return m_button; }
+    WidgetGrid& MSFlexGrid1() { return m_grid; }
+    WidgetStatusBar& StatusBar1() { return m_statusBar; }
+    WidgetButton& Command1() { return m_button; }
     FormWidgets widgets() { return {*this, m_grid, m_statusBar, m_button}; }
 
 signals:

@@ -36,7 +36,7 @@ struct SystemSurvey : ::testing::Test {
         form.Form_Load();
         form.Form_Resize();
     }
-    QString nameTip(int n) const { return widgets.grid.cells().at(n, 0).toolTip; }
+    QString nameTip(int n) const { return widgets.MSFlexGrid1.cells().at(n, 0).toolTip; }
 };
 
 TEST_F(SystemSurvey, EachSurveyReadsTheMapOnceAndSeesWhatChanged) {

@@ -36,11 +36,13 @@ struct Survey : ::testing::Test {
         form.Form_Load();
         form.Form_Resize();
     }
-    const GridCell& cell(int row, int col) const { return widgets.grid.cells().at(row, col); }
+    const GridCell& cell(int row, int col) const {
+        return widgets.MSFlexGrid1.cells().at(row, col);
+    }
 };
 
 TEST_F(Survey, LoadLaysOutTheGridAndCaption) {
-    const GridCells& cells = widgets.grid.cells();
+    const GridCells& cells = widgets.MSFlexGrid1.cells();
     EXPECT_EQ(cells.rows(), 17);
     EXPECT_EQ(cells.cols(), 4);
     EXPECT_EQ(cell(0, 0).text, "ポート");
@@ -51,7 +53,7 @@ TEST_F(Survey, LoadLaysOutTheGridAndCaption) {
     EXPECT_EQ(cells.row(), 0);
     EXPECT_EQ(cells.col(), 3);
     EXPECT_EQ(widgets.window.caption(), "Tobelune   QEL-V ver 1.1 Rev0");
-    EXPECT_EQ(widgets.statusBar.style(), 1);
+    EXPECT_EQ(widgets.StatusBar1.style(), 1);
 }
 
 // Keeps the load-time settings that the in-memory grid drops, with the cell each was given at.
@@ -71,7 +73,7 @@ TEST(FormLoad, ColumnWidthsHeaderStylesAndGridSettings) {
     Mdcomm unit{line.clock, line.pump, line.port};
     MemoryForm widgets;
     LoadRecordingGrid grid;
-    MainForm form({widgets.window, grid, widgets.statusBar, widgets.button},
+    MainForm form({widgets.window, grid, widgets.StatusBar1, widgets.Command1},
                   {line.pump, [&]() -> Mdcomm& { return unit; }, {}, {}, VersionNumbers{}});
     form.Form_Load();
     // Column 0 keeps the grid's default width.
@@ -90,15 +92,15 @@ TEST(Caption, NumbersWithoutLeadingZerosOrBlanks) {
 }
 
 TEST_F(Survey, ResizeFillsTheWindowAndClampsATooSmallOne) {
-    EXPECT_FLOAT_EQ(widgets.grid.width(), 8655.0f);
-    EXPECT_FLOAT_EQ(widgets.grid.height(), 4185.0f);
+    EXPECT_FLOAT_EQ(widgets.MSFlexGrid1.width(), 8655.0f);
+    EXPECT_FLOAT_EQ(widgets.MSFlexGrid1.height(), 4185.0f);
     widgets.window.setInnerSize(3000.0f, 1215.0f);
     form.Form_Resize();
-    EXPECT_FLOAT_EQ(widgets.grid.width(), 3000.0f);
-    EXPECT_FLOAT_EQ(widgets.grid.height(), 0.0f);
+    EXPECT_FLOAT_EQ(widgets.MSFlexGrid1.width(), 3000.0f);
+    EXPECT_FLOAT_EQ(widgets.MSFlexGrid1.height(), 0.0f);
     widgets.window.setInnerSize(100.0f, 300.0f);
     form.Form_Resize();
-    EXPECT_FLOAT_EQ(widgets.grid.height(), 0.0f);
+    EXPECT_FLOAT_EQ(widgets.MSFlexGrid1.height(), 0.0f);
 }
 
 TEST_F(Survey, NoPortsMarksEveryRowWhiteAndTriesNothingFurther) {
@@ -140,9 +142,9 @@ TEST_F(Survey, ModemAnswersAreShownWithTheirLineBreaks) {
                                                            {5, "ATI4I2I0\r\n"}};
     EXPECT_EQ(sent, expected);
     EXPECT_FALSE(line.port.portOpen());
-    EXPECT_TRUE(widgets.statusBar.simpleText().isEmpty());
-    EXPECT_EQ(widgets.grid.cells().row(), 16);
-    EXPECT_EQ(widgets.grid.cells().col(), 3);
+    EXPECT_TRUE(widgets.StatusBar1.simpleText().isEmpty());
+    EXPECT_EQ(widgets.MSFlexGrid1.cells().row(), 16);
+    EXPECT_EQ(widgets.MSFlexGrid1.cells().col(), 3);
 }
 
 TEST_F(Survey, AcceptanceIsLooserThanTheStopTestAndCaseSensitive) {
@@ -188,7 +190,7 @@ TEST_F(Survey, ButtonIsBusyDuringTheSurveyAndIdleAfter) {
     line.port.addDevice(1, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     std::vector<std::pair<bool, QString>> seen;
     line.pump.onPump = [&] {
-        seen.emplace_back(widgets.button.isEnabled(), widgets.button.caption());
+        seen.emplace_back(widgets.Command1.isEnabled(), widgets.Command1.caption());
     };
     form.Command1_Click();
     ASSERT_FALSE(seen.empty());
@@ -196,16 +198,16 @@ TEST_F(Survey, ButtonIsBusyDuringTheSurveyAndIdleAfter) {
         EXPECT_FALSE(enabled);
         EXPECT_EQ(caption, "検査中");
     }
-    EXPECT_TRUE(widgets.button.isEnabled());
-    EXPECT_EQ(widgets.button.caption(), "検査開始");
-    EXPECT_EQ(widgets.statusBar.progress(), 0);
-    EXPECT_EQ(widgets.statusBar.progressMax(), 0);
+    EXPECT_TRUE(widgets.Command1.isEnabled());
+    EXPECT_EQ(widgets.Command1.caption(), "検査開始");
+    EXPECT_EQ(widgets.StatusBar1.progress(), 0);
+    EXPECT_EQ(widgets.StatusBar1.progressMax(), 0);
 }
 
 TEST_F(Survey, StatusLineNamesTheRunningPass) {
     line.port.addDevice(1, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     std::set<QString> texts;
-    line.pump.onPump = [&] { texts.insert(widgets.statusBar.simpleText()); };
+    line.pump.onPump = [&] { texts.insert(widgets.StatusBar1.simpleText()); };
     form.Command1_Click();
     const std::set<QString> expected = {"OSが使用・定義しているCOMポートの検出",
                                         "ATコマンドを受け付けるか検査", "機器情報の取得"};
@@ -215,11 +217,11 @@ TEST_F(Survey, StatusLineNamesTheRunningPass) {
 TEST_F(Survey, ResizeDuringTheSurveyLeavesTheCurrentCellAlone) {
     line.port.addDevice(2, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     line.pump.onPump = [&] {
-        const int row = widgets.grid.row(), col = widgets.grid.col();
+        const int row = widgets.MSFlexGrid1.row(), col = widgets.MSFlexGrid1.col();
         widgets.window.setInnerSize(5000.0f, 3000.0f);
         form.Form_Resize();
-        EXPECT_EQ(widgets.grid.row(), row);
-        EXPECT_EQ(widgets.grid.col(), col);
+        EXPECT_EQ(widgets.MSFlexGrid1.row(), row);
+        EXPECT_EQ(widgets.MSFlexGrid1.col(), col);
     };
     form.Command1_Click();
     EXPECT_EQ(cell(2, 3).backColor, survey::kMark);
@@ -232,8 +234,8 @@ TEST_F(Survey, ResultsLandInTheirPortsRowWhenTheCurrentCellMovesDuringTheWaits) 
     line.port.addDevice(12, modem("\r\nOK\r\n", "\r\nERROR\r\n"));
     line.pump.onPump = [&] {
         if (line.clock.ms() == 0) return;  // pass 1 has no waits
-        widgets.grid.setRow(9);
-        widgets.grid.setCol(1);
+        widgets.MSFlexGrid1.setRow(9);
+        widgets.MSFlexGrid1.setCol(1);
     };
     form.Command1_Click();
     EXPECT_EQ(cell(5, 2).text, "\r\nOK\r\n");
@@ -263,7 +265,7 @@ TEST_F(Survey, AFailingStepBeforeTheOpenMakesThePortCountAsNotOpenedAndStillClos
             MemoryGrid::setText(text);
         }
     } grid;
-    MainForm other({widgets.window, grid, widgets.statusBar, widgets.button},
+    MainForm other({widgets.window, grid, widgets.StatusBar1, widgets.Command1},
                    {.pump = line.pump, .unit = [this]() -> Mdcomm& { return unit; }});
     other.Form_Load();
     other.Command1_Click();
@@ -304,8 +306,8 @@ TEST_F(Survey, EachTriedPortCostsTheWaitPlusItsExchange) {
 TEST_F(Survey, ProgressCountsEveryPortStep) {
     line.port.addDevice(2, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     form.Command1_Click();
-    EXPECT_EQ(widgets.statusBar.lastShownProgress(), MainForm::kSurveySteps);
-    EXPECT_EQ(widgets.statusBar.progressMax(), 0);
+    EXPECT_EQ(widgets.StatusBar1.lastShownProgress(), MainForm::kSurveySteps);
+    EXPECT_EQ(widgets.StatusBar1.progressMax(), 0);
 }
 
 TEST_F(Survey, UnloadInTheMiddleOfAWaitEndsTheSurveyWithThePortClosed) {

@@ -75,7 +75,9 @@ struct SurveyRun {
         form.Form_Load();
         form.Form_Resize();
     }
-    const GridCell& cell(int row, int col) const { return widgets.grid.cells().at(row, col); }
+    const GridCell& cell(int row, int col) const {
+        return widgets.MSFlexGrid1.cells().at(row, col);
+    }
 
     ScaledClock clock{kSpeedUp};
     ScaledPump pump{kSpeedUp};
@@ -190,7 +192,7 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
     EXPECT_TRUE(run.cell(2, 2).toolTip.isEmpty());
 
     // The same, as --text prints it under the table and --json holds it.
-    const QString table = renderTable(run.widgets.grid.cells(), {}, true);
+    const QString table = renderTable(run.widgets.MSFlexGrid1.cells(), {}, true);
     EXPECT_TRUE(table.contains("\nCOM1 ATコマンド 対応状況: 応答がありません（2000 ms 以内）\n"))
         << table.toStdString();
     EXPECT_TRUE(
@@ -199,9 +201,10 @@ TEST_F(SimulatedBench, EachFailedCheckKeepsItsReasonAndReply) {
         "\nCOM3 ATコマンド 対応状況: 「OK」を含まない応答です\n    応答: \\r\\nok\\r\\n\n"));
     EXPECT_TRUE(
         table.contains("\nCOM4 ATコマンド 対応状況: 機器との接続が切れました（エラー 8015）\n"));
-    const QJsonArray json = QJsonDocument::fromJson(renderJson(run.widgets.grid.cells(), {}, true))
-                                .object()["rows"]
-                                .toArray();
+    const QJsonArray json =
+        QJsonDocument::fromJson(renderJson(run.widgets.MSFlexGrid1.cells(), {}, true))
+            .object()["rows"]
+            .toArray();
     for (const Expected& e : rows) {
         const QJsonObject cell = json[e.row - 1].toObject()[e.col == 2 ? "at" : "info"].toObject();
         EXPECT_EQ(cell["mark"].toString(), "fail") << e.row;

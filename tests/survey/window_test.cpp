@@ -52,45 +52,45 @@ struct WindowForm : ::testing::Test {
 };
 
 TEST_F(WindowForm, LoadGivesTheGridItsLayoutAndCurrentCell) {
-    EXPECT_EQ(window.grid().rows(), 17);
-    EXPECT_EQ(window.grid().cols(), 4);
-    EXPECT_EQ(window.grid().cells().at(0, 2).text, "ATコマンド 対応状況");
-    EXPECT_EQ(window.grid().row(), 0);
-    EXPECT_EQ(window.grid().col(), 3);
+    EXPECT_EQ(window.MSFlexGrid1().rows(), 17);
+    EXPECT_EQ(window.MSFlexGrid1().cols(), 4);
+    EXPECT_EQ(window.MSFlexGrid1().cells().at(0, 2).text, "ATコマンド 対応状況");
+    EXPECT_EQ(window.MSFlexGrid1().row(), 0);
+    EXPECT_EQ(window.MSFlexGrid1().col(), 3);
     EXPECT_EQ(window.caption(), "Tobelune   QEL-V ver 1.1 Rev0");
     EXPECT_EQ(window.windowTitle(), "Tobelune   QEL-V ver 1.1 Rev0");
-    EXPECT_NEAR(window.grid().width(), window.innerWidth(), 30.0f);
+    EXPECT_NEAR(window.MSFlexGrid1().width(), window.innerWidth(), 30.0f);
 }
 
 TEST_F(WindowForm, ButtonIsDisabledDuringASurveyAndResizesLeaveTheCurrentCell) {
     int seen = 0;
     line.pump.onPump = [&] {
         ++seen;
-        EXPECT_FALSE(window.button().isEnabled());
-        EXPECT_EQ(window.button().caption(), "検査中");
-        const int row = window.grid().row(), col = window.grid().col();
+        EXPECT_FALSE(window.Command1().isEnabled());
+        EXPECT_EQ(window.Command1().caption(), "検査中");
+        const int row = window.MSFlexGrid1().row(), col = window.MSFlexGrid1().col();
         window.resize(window.width() + 1, window.height() + 1);
         QCoreApplication::processEvents();
-        EXPECT_EQ(window.grid().row(), row);
-        EXPECT_EQ(window.grid().col(), col);
+        EXPECT_EQ(window.MSFlexGrid1().row(), row);
+        EXPECT_EQ(window.MSFlexGrid1().col(), col);
     };
     form.Command1_Click();
     EXPECT_GT(seen, 48);
-    EXPECT_TRUE(window.button().isEnabled());
-    EXPECT_EQ(window.button().caption(), "検査開始");
-    EXPECT_EQ(window.grid().cells().at(2, 3).text, "\r\nOK\r\n");
-    EXPECT_FALSE(window.statusBar().progressBar()->isVisible());
+    EXPECT_TRUE(window.Command1().isEnabled());
+    EXPECT_EQ(window.Command1().caption(), "検査開始");
+    EXPECT_EQ(window.MSFlexGrid1().cells().at(2, 3).text, "\r\nOK\r\n");
+    EXPECT_FALSE(window.StatusBar1().progressBar()->isVisible());
 }
 
 // A keyboard user starts the next survey from where the last one left the focus, and gets
 // from the grid back to the button with Tab.
 TEST_F(WindowForm, AfterASurveyTheFocusIsOnTheStartButtonAndTabReachesItFromTheGrid) {
     window.activateWindow();
-    QPushButton* button = window.button().pushButton();
+    QPushButton* button = window.Command1().pushButton();
     form.Command1_Click();
     EXPECT_EQ(window.focusWidget(), button);
 
-    GridView* grid = window.grid().view();
+    GridView* grid = window.MSFlexGrid1().view();
     grid->setFocus(Qt::OtherFocusReason);
     ASSERT_EQ(window.focusWidget(), grid);
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -114,7 +114,7 @@ TEST_F(WindowForm, AReplyOfThousandsOfLinesKeepsItsRowAFewLinesHigh) {
             return std::vector<ScriptedPort::Reply>{{40, "\r\nOK\r\n"}};
         return std::vector<ScriptedPort::Reply>{{40, reply + QStringLiteral("\r\nOK\r\n")}};
     });
-    GridView* view = window.grid().view();
+    GridView* view = window.MSFlexGrid1().view();
     // Whatever a style, a font with taller fallback lines or another delegate makes of a
     // cell's height, the row stays capped.
     TallDelegate tall;
@@ -123,21 +123,21 @@ TEST_F(WindowForm, AReplyOfThousandsOfLinesKeepsItsRowAFewLinesHigh) {
     QCoreApplication::processEvents();
     EXPECT_LE(view->rowHeight(2), GridDelegate::maxHeight(view->fontMetrics()));
     EXPECT_LT(view->rowViewportPosition(2) + view->rowHeight(2), view->viewport()->height());
-    EXPECT_TRUE(window.grid().cells().at(3, 3).text.contains(QStringLiteral("line 2499")));
+    EXPECT_TRUE(window.MSFlexGrid1().cells().at(3, 3).text.contains(QStringLiteral("line 2499")));
 }
 
 TEST_F(WindowForm, TheStatusBarIsAsHighAsDesignedAndTheGridTakesTheRest) {
     const float pixel = 1440.0f / window.logicalDpiY();
-    EXPECT_NEAR(window.statusBar().height(), 255.0f, pixel);
-    EXPECT_NEAR(window.grid().height(), 4185.0f, 2 * pixel);
-    window.statusBar().setSimpleText(QStringLiteral("COM16 検査中"));
-    window.statusBar().setProgress(3, 48);
+    EXPECT_NEAR(window.StatusBar1().height(), 255.0f, pixel);
+    EXPECT_NEAR(window.MSFlexGrid1().height(), 4185.0f, 2 * pixel);
+    window.StatusBar1().setSimpleText(QStringLiteral("COM16 検査中"));
+    window.StatusBar1().setProgress(3, 48);
     QCoreApplication::processEvents();
-    const QRect bar = window.statusBar().bar()->rect();
-    QProgressBar* progress = window.statusBar().progressBar();
+    const QRect bar = window.StatusBar1().bar()->rect();
+    QProgressBar* progress = window.StatusBar1().progressBar();
     EXPECT_TRUE(bar.contains(
-        QRect(progress->mapTo(window.statusBar().bar(), QPoint(0, 0)), progress->size())));
-    for (QLabel* label : window.statusBar().bar()->findChildren<QLabel*>()) {
+        QRect(progress->mapTo(window.StatusBar1().bar(), QPoint(0, 0)), progress->size())));
+    for (QLabel* label : window.StatusBar1().bar()->findChildren<QLabel*>()) {
         EXPECT_LE(label->fontMetrics().height(), bar.height()) << label->text().toStdString();
         EXPECT_LE(label->height(), bar.height());
     }

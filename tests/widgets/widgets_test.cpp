@@ -241,13 +241,13 @@ TEST_F(WidgetsTest, WindowOpensAtItsTwipsSizeAndKeepsTheStatusBarDocked) {
     const float tolerance = 1440.0f / window.logicalDpiX();
     EXPECT_NEAR(window.innerWidth(), 8655.0f, tolerance);
     EXPECT_NEAR(window.innerHeight(), 5400.0f, tolerance);
-    EXPECT_NEAR(window.grid().top(), 960.0f, tolerance);
+    EXPECT_NEAR(window.MSFlexGrid1().top(), 960.0f, tolerance);
     EXPECT_GE(resizes, 1);
     EXPECT_EQ(window.caption(), QStringLiteral("Tobelune   QEL-V ver 1.0"));
-    EXPECT_EQ(window.button().caption(), QStringLiteral("検査開始"));
+    EXPECT_EQ(window.Command1().caption(), QStringLiteral("検査開始"));
 
     window.resize(700, 500);
-    const QRect bar = window.statusBar().bar()->geometry();
+    const QRect bar = window.StatusBar1().bar()->geometry();
     EXPECT_EQ(bar.left(), 0);
     EXPECT_EQ(bar.width(), 700);
     EXPECT_EQ(bar.bottom(), 499);
@@ -261,7 +261,7 @@ TEST_F(WidgetsTest, WindowSignalsStartAndClose) {
     QObject::connect(&window, &QtMainWindow::startClicked, [&] { ++starts; });
     QObject::connect(&window, &QtMainWindow::closeRequested, [&] { ++closes; });
     window.show();
-    window.button().pushButton()->click();
+    window.Command1().pushButton()->click();
     EXPECT_TRUE(window.close());
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(closes, 1);
@@ -273,7 +273,7 @@ TEST_F(WidgetsTest, StartButtonHasTheFocusAndAnswersTheKeyboard) {
     QObject::connect(&window, &QtMainWindow::startClicked, [&] { ++starts; });
     window.show();
     window.activateWindow();
-    QPushButton* button = window.button().pushButton();
+    QPushButton* button = window.Command1().pushButton();
     EXPECT_EQ(window.focusWidget(), button);
     for (int key : {Qt::Key_Space, Qt::Key_Return}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
