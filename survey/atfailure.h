@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <chrono>
-#include <cstdint>
 
 namespace qelv::survey {
 
@@ -18,13 +17,6 @@ struct AtAttempt {
     // From the command's send to the exchange's end, by the unit's clock; when it returned.
     std::chrono::milliseconds took{0};
 };
-
-// The time between two readings of the unit's tick count. The count wraps at 32 bits, so
-// the distance is taken modulo 2^32: a reading after the wrap is still later.
-inline std::chrono::milliseconds ticksBetween(std::int32_t from, std::int32_t to) {
-    return std::chrono::milliseconds(static_cast<std::uint32_t>(to) -
-                                     static_cast<std::uint32_t>(from));
-}
 
 struct AtFailure {
     QString reason;  // for the user, Japanese

@@ -9,6 +9,7 @@
 #include "mdcomm.h"
 #include "pendingexchange.h"
 #include "surveytexts.h"
+#include "ticksbetween.h"
 
 #include <QFileInfo>
 

@@ -5,6 +5,7 @@
 #include "atfailure.h"
 #include "mdcomm.h"
 #include "surveytexts.h"
+#include "ticksbetween.h"
 
 namespace qelv {
 
