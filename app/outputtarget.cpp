@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <unistd.h>
 #include <cstdio>
 
 namespace qelv {
@@ -28,7 +29,10 @@ OutputTarget::OutputTarget(const QString& file) : m_path(file) {
     if (m_path.isEmpty()) return;
     const bool existed = QFileInfo::exists(m_path);
     m_file = std::make_unique<QSaveFile>(m_path);
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    // Unbuffered: Qt 6.4's QSaveFile renames even when the write it leaves to its commit fails
+    // (a full disk gave an empty file), and syncs nothing; each write's failure shows here and
+    // the sync is ours.
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_problem = m_file->errorString();
         m_file.reset();
         return;
@@ -54,7 +58,7 @@ int OutputTarget::deliver(const QByteArray& bytes) {
     }
     if (!m_file) return kExitFailure;
     const std::unique_ptr<QSaveFile> file = std::move(m_file);
-    const bool written = file->write(bytes) == bytes.size();
+    const bool written = file->write(bytes) == bytes.size() && ::fsync(file->handle()) == 0;
     // A signal that came while the output was made means the run was not wanted to its end.
     if (shutdown::requested()) return shutdown::exitCode();
     if (written && file->commit()) return kExitOk;
