@@ -1,54 +1,27 @@
 #include "checkrequest.h"
 
 #include "atrequest.h"
-#include "linesettings.h"
-#include "options.h"
-
-#include <limits>
 
 namespace qelv {
 
 namespace {
 
-std::chrono::milliseconds parseMs(const QString& option, const QString& text) {
-    bool ok = false;
-    const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < 1 || value > std::numeric_limits<std::int32_t>::max())
-        throw AtUsageError{option +
-                           QStringLiteral(" needs a whole number of milliseconds from 1, "
-                                          "not ") +
-                           text};
-    return std::chrono::milliseconds(value);
-}
-
-bool valueOption(const QStringList& args, qsizetype& i, const char* name, QString& value) {
-    // Short options also take their value attached, as plugins' getopt does: -w500.
-    const QString& arg = args.at(i);
-    const QLatin1String option(name);
-    if (option.size() == 2 && arg.size() > 2 && arg.startsWith(option) && arg.at(2) != u'=') {
-        value = arg.mid(2);
-        return true;
-    }
-    QString error;
-    const bool taken = takeOptionValue(args, i, QLatin1String(name), value, error);
-    if (!error.isEmpty()) throw AtUsageError{error};
-    return taken;
+std::chrono::milliseconds milliseconds(const char* option, const QString& text) {
+    return std::chrono::milliseconds(atargs::number<std::int32_t>(option, text, 1));
 }
 
 bool takeValueOption(CheckRequest& r, const QStringList& args, qsizetype& i) {
+    using atargs::value;
     QString v;
-    if (valueOption(args, i, "--ports", r.portsDir)) return true;
-    if (valueOption(args, i, "--command", r.command)) return true;
-    if (valueOption(args, i, "--expect", r.expect)) return true;
-    if (valueOption(args, i, "-w", v)) {
-        r.warning = parseMs(QStringLiteral("-w"), v);
-    } else if (valueOption(args, i, "-c", v)) {
-        r.critical = parseMs(QStringLiteral("-c"), v);
-        r.criticalGiven = true;
-    } else if (valueOption(args, i, "--settings", v)) {
-        if (!parseLineSettings(v))
-            throw AtUsageError{QStringLiteral("invalid line settings: ") + v};
-        r.settings = v;
+    if (value(args, i, "--ports", r.portsDir)) return true;
+    if (value(args, i, "--command", r.command)) return true;
+    if (value(args, i, "--expect", r.expect)) return true;
+    if (value(args, i, "-w", v)) {
+        r.warning = milliseconds("-w", v);
+    } else if (value(args, i, "-c", v)) {
+        r.critical = milliseconds("-c", v);
+    } else if (value(args, i, "--settings", v)) {
+        r.settings = atargs::lineSettings(v);
     } else {
         return false;
     }
@@ -80,20 +53,13 @@ void checkComplete(const CheckRequest& r) {
 
 CheckRequest parseCheckRequest(const QStringList& args) {
     CheckRequest r;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg.startsWith(u'-')) {
-            if (!takeValueOption(r, args, i) && !takeFlag(r, arg))
-                throw AtUsageError{QStringLiteral("unknown option: ") + arg};
-        } else if (r.port.isEmpty()) {
+    atargs::walk(
+        args, [&](qsizetype& i) { return takeValueOption(r, args, i) || takeFlag(r, args.at(i)); },
+        [&](const QString& arg) {
+            if (!r.port.isEmpty())
+                throw AtUsageError{QStringLiteral("unexpected argument: ") + arg};
             r.port = arg;
-        } else {
-            throw AtUsageError{QStringLiteral("unexpected argument: ") + arg};
-        }
-    }
+        });
     if (!r.help && !r.version) checkComplete(r);
     return r;
 }

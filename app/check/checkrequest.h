@@ -18,7 +18,6 @@ struct CheckRequest {
     std::optional<std::chrono::milliseconds> warning;  // -w
     // -c: also how long the answer is waited for.
     std::chrono::milliseconds critical = kDefaultCritical;
-    bool criticalGiven = false;
     bool help = false;
     bool version = false;
 
