@@ -178,7 +178,8 @@ TEST(MetricsRun, TheNodeExportersTextfileCollectorServesTheSeries) {
     HostileBench bench;
     QTemporaryDir textfiles;
     const QString file = textfiles.path() + "/qel-v.prom";
-    const Ran ran = finish(start({"--metrics", "--ports", bench.dir, "--output", file}));
+    const Ran ran =
+        finish(start({"--metrics", "--parallel", "--ports", bench.dir, "--output", file}));
     ASSERT_EQ(ran.exitCode, 0) << ran.err.toStdString();
     EXPECT_TRUE(ran.out.isEmpty());
     EXPECT_EQ(modeOf(file), 0644u);
