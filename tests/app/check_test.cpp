@@ -6,12 +6,16 @@
 #include "check/checkverdict.h"
 #include "holder.h"
 #include "modemsim/simulatorprocess.h"
+#include "qtserialport.h"
 
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
 
 using namespace qelv;
 using namespace std::chrono_literals;
@@ -207,6 +211,28 @@ TEST_F(CheckProgram, SlowRefusingAndCustomExchanges) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("UNKNOWN"));
     EXPECT_EQ(check({"-V"}).out, "qel-v check 1.1.0\n");
+}
+
+// A monitoring system ends a check that outlasts its own timeout with SIGTERM: UNKNOWN, and
+// the port is free again at once.
+TEST_F(CheckProgram, EndedBySignalIsUnknownAndReleasesThePort) {
+    QProcess process;
+    process.start(QStringLiteral(QELV_BINARY_PATH),
+                  {"check", "--ports", dir.path(), "COM2", "-c", "20000"});
+    bool sent = false;
+    for (int i = 0; i < 200 && !sent; ++i) {
+        sent = sim->received(2).find("AT\r\n") != std::string::npos;
+        if (!sent) QThread::msleep(25);
+    }
+    ASSERT_TRUE(sent);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_EQ(process.readAllStandardOutput(), "QEL-V UNKNOWN - interrupted; COM2 was released\n");
+    QtSerialPort again(PortMap::fromDirectory(dir.path()));
+    again.setCommPort(2);
+    again.setPortOpen(true);  // no lock, flock or exclusive mode left behind
+    EXPECT_TRUE(again.portOpen());
 }
 
 }  // namespace
