@@ -8,7 +8,9 @@
 #include <QFileInfo>
 
 #include <unistd.h>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace qelv {
 
@@ -58,11 +60,13 @@ int OutputTarget::deliver(const QByteArray& bytes) {
     }
     if (!m_file) return kExitFailure;
     const std::unique_ptr<QSaveFile> file = std::move(m_file);
-    const bool written = file->write(bytes) == bytes.size() && ::fsync(file->handle()) == 0;
+    const bool written = file->write(bytes) == bytes.size();
+    const int syncError = written && ::fsync(file->handle()) != 0 ? errno : 0;
     // A signal that came while the output was made means the run was not wanted to its end.
     if (shutdown::requested()) return shutdown::exitCode();
-    if (written && file->commit()) return kExitOk;
-    sayCannotWrite(m_path, file->errorString());
+    if (written && syncError == 0 && file->commit()) return kExitOk;
+    sayCannotWrite(m_path, syncError != 0 ? QString::fromLocal8Bit(std::strerror(syncError))
+                                          : file->errorString());
     return kExitFailure;
 }
 

@@ -11,6 +11,8 @@ namespace qelv {
 
 namespace {
 
+using metrics::seconds;
+
 // The most of a device's answer the line quotes.
 constexpr qsizetype kQuoted = 60;
 
@@ -25,10 +27,6 @@ QString lastLine(const QString& reply) {
     static const QRegularExpression lineEnds(QStringLiteral("[\\r\\n]+"));
     const QStringList lines = reply.split(lineEnds, Qt::SkipEmptyParts);
     return lines.isEmpty() ? reply : lines.last();
-}
-
-QString seconds(std::chrono::milliseconds ms) {
-    return metrics::seconds(ms);
 }
 
 // time=VALUE;WARN;CRIT;0 as the guidelines have it; VALUE "U" when nothing was measured.
