@@ -2,14 +2,11 @@
 
 #include "atrender.h"
 #include "atrequest.h"
-#include "deadlinepump.h"
-#include "mdcomm.h"
+#include "atsession.h"
 #include "options.h"
 #include "printout.h"
-#include "qteventpump.h"
 #include "shutdown.h"
 #include "textescape.h"
-#include "unitfactory.h"
 
 #include <cstdio>
 #include <optional>
@@ -18,45 +15,6 @@
 namespace qelv {
 
 namespace {
-
-// The port is given back on every way out, a request to end included.
-struct PortRelease {
-    SerialPort& port;
-    ~PortRelease() { closeQuietly(port); }
-};
-
-struct Unit {
-    std::unique_ptr<Mdcomm> mdcomm;
-    DeadlinePump* pump = nullptr;  // owned by mdcomm
-};
-
-Unit makeUnit(const AtRequest& r) {
-    const std::int16_t n = atPortNumber(*r.port);
-    auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
-    DeadlinePump* pumpView = pump.get();
-    auto ports = n == 0 ? PortDirectory::fixed(PortMap::single(*r.port))
-                        : PortDirectory::fromOptionOrEnvironment(r.portsDir);
-    auto unit = std::make_unique<Mdcomm>(machineParts(std::move(ports), std::move(pump)));
-    unit->MSComm1.setCommPort(n == 0 ? 1 : n);
-    return {std::move(unit), pumpView};
-}
-
-void openPort(SerialPort& port, const AtRequest& r) {
-    port.setSettings(r.settings);
-    port.setDTREnable(true);
-    port.setRTSEnable(true);
-    port.setHandshaking(0);
-    try {
-        port.setPortOpen(true);
-    } catch (const ModemError& error) {
-        QString shown = *r.port;
-        const QString device = port.devicePath();
-        if (!device.isEmpty() && device != shown) shown += QStringLiteral(" (") + device + u')';
-        throw ModemError(error.number(),
-                         QStringLiteral("ポートを開けません: %1: %2").arg(shown, error.message()),
-                         error.openFailure());
-    }
-}
 
 AtEnding classified(const Mdcomm& unit, const AtRequest& r, QString reply) {
     const int code = unit.ATResultinstr(reply);
@@ -87,17 +45,16 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
 }
 
 int execute(const AtRequest& r) {
-    const Unit unit = makeUnit(r);
-    Mdcomm& mdcomm = *unit.mdcomm;
-    PortRelease release{mdcomm.MSComm1};
+    AtSession session(*r.port, r.portsDir);
+    Mdcomm& mdcomm = session.unit();
     try {
         if (r.log) {
             mdcomm.LogswOn();
             printText(stderr,
                       QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
         }
-        openPort(mdcomm.MSComm1, r);
-        if (r.timeout) unit.pump->arm(*r.timeout);
+        session.open(r.settings);
+        if (r.timeout) session.pump().arm(*r.timeout);
         const AtEnding ending = runOperation(mdcomm, r);
         printText(stdout, renderAtEnding(ending, r.json));
         return exitStatusOf(atVerdict(ending));

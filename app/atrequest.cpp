@@ -27,41 +27,23 @@ AtOp parseOp(const QString& name) {
     throw AtUsageError{QStringLiteral("unknown operation: ") + name};
 }
 
-template <typename Int>
-Int parseNumber(const char* option, const QString& text, Int least) {
-    bool ok = false;
-    const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < least || value > std::numeric_limits<Int>::max())
-        throw AtUsageError{QLatin1String(option) + QStringLiteral(" needs a whole number from ") +
-                           QString::number(least) + QStringLiteral(", not ") + text};
-    return static_cast<Int>(value);
-}
-
-// True when `args[i]` is the option `name`, given as "name=VALUE" or "name VALUE".
-bool valueOption(const QStringList& args, qsizetype& i, const char* name, QString& value) {
-    QString error;
-    const bool taken = takeOptionValue(args, i, QLatin1String(name), value, error);
-    if (!error.isEmpty()) throw AtUsageError{error};
-    return taken;
-}
-
 bool takeValueOption(AtRequest& r, const QStringList& args, qsizetype& i) {
+    using atargs::number;
+    using atargs::value;
     QString v;
-    if (valueOption(args, i, "--ports", r.portsDir)) return true;
-    if (valueOption(args, i, "--expect", r.expect)) return true;
-    if (valueOption(args, i, "--op", v)) {
+    if (value(args, i, "--ports", r.portsDir)) return true;
+    if (value(args, i, "--expect", r.expect)) return true;
+    if (value(args, i, "--op", v)) {
         r.op = parseOp(v);
-    } else if (valueOption(args, i, "--wait", v)) {
-        r.waitMs = parseNumber<std::int32_t>("--wait", v, 0);
-    } else if (valueOption(args, i, "--timeout", v)) {
-        r.timeout = std::chrono::milliseconds(parseNumber<std::int32_t>("--timeout", v, 1));
-    } else if (valueOption(args, i, "--break", v)) {
+    } else if (value(args, i, "--wait", v)) {
+        r.waitMs = number<std::int32_t>("--wait", v, 0);
+    } else if (value(args, i, "--timeout", v)) {
+        r.timeout = std::chrono::milliseconds(number<std::int32_t>("--timeout", v, 1));
+    } else if (value(args, i, "--break", v)) {
         r.breakSeconds =
-            parseNumber<std::int16_t>("--break", v, std::numeric_limits<std::int16_t>::min());
-    } else if (valueOption(args, i, "--settings", v)) {
-        if (!parseLineSettings(v))
-            throw AtUsageError{QStringLiteral("invalid line settings: ") + v};
-        r.settings = v;
+            number<std::int16_t>("--break", v, std::numeric_limits<std::int16_t>::min());
+    } else if (value(args, i, "--settings", v)) {
+        r.settings = atargs::lineSettings(v);
     } else {
         return false;
     }
@@ -105,6 +87,55 @@ void checkComplete(const AtRequest& r) {
 
 }  // namespace
 
+namespace atargs {
+
+void walk(const QStringList& args, const std::function<bool(qsizetype& i)>& option,
+          const std::function<void(const QString&)>& positional) {
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg.startsWith(u'-');
+        if (!isOption)
+            positional(arg);
+        else if (!option(i))
+            throw AtUsageError{QStringLiteral("unknown option: ") + arg};
+    }
+}
+
+bool value(const QStringList& args, qsizetype& i, const char* name, QString& value) {
+    const QString& arg = args.at(i);
+    const QLatin1String option(name);
+    if (option.size() == 2 && arg.size() > 2 && arg.startsWith(option) && arg.at(2) != u'=') {
+        value = arg.mid(2);
+        return true;
+    }
+    QString error;
+    const bool taken = takeOptionValue(args, i, option, value, error);
+    if (!error.isEmpty()) throw AtUsageError{error};
+    return taken;
+}
+
+qlonglong wholeNumber(const char* option, const QString& text, qlonglong least, qlonglong most) {
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < least || value > most)
+        throw AtUsageError{QLatin1String(option) + QStringLiteral(" needs a whole number from ") +
+                           QString::number(least) + QStringLiteral(", not ") + text};
+    return value;
+}
+
+QString lineSettings(const QString& text) {
+    if (!parseLineSettings(text))
+        throw AtUsageError{QStringLiteral("invalid line settings: ") + text};
+    return text;
+}
+
+}  // namespace atargs
+
 std::int16_t atPortNumber(const QString& port) {
     if (port.startsWith(u'/')) return 0;
     static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})$"),
@@ -119,18 +150,9 @@ std::int16_t atPortNumber(const QString& port) {
 
 AtRequest parseAtRequest(const QStringList& args) {
     AtRequest r;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg.startsWith(u'-')) {
-            if (!takeValueOption(r, args, i) && !takeFlag(r, arg))
-                throw AtUsageError{QStringLiteral("unknown option: ") + arg};
-        } else {
-            takePositional(r, arg);
-        }
-    }
+    atargs::walk(
+        args, [&](qsizetype& i) { return takeValueOption(r, args, i) || takeFlag(r, args.at(i)); },
+        [&](const QString& arg) { takePositional(r, arg); });
     if (!r.help) checkComplete(r);
     return r;
 }

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <optional>
 
 namespace qelv {
@@ -33,6 +35,27 @@ struct AtRequest {
 struct AtUsageError {
     QString message;
 };
+
+// The command-line grammar `qel-v at` and `qel-v check` share; each throws AtUsageError for
+// what it cannot take.
+namespace atargs {
+// Walks `args`: "--" ends the options; an argument that starts with '-' goes to `option`,
+// which moves i past any value it takes and returns false for an option it does not know;
+// anything else goes to `positional`.
+void walk(const QStringList& args, const std::function<bool(qsizetype& i)>& option,
+          const std::function<void(const QString&)>& positional);
+// Whether args[i] is the value option `name`, given as "name=VALUE" or "name VALUE" (a
+// one-letter option also as "-wVALUE", as getopt has it); the value goes to `value`.
+bool value(const QStringList& args, qsizetype& i, const char* name, QString& value);
+// A whole number from `least` up to the most `Int` holds, as `option`'s value.
+qlonglong wholeNumber(const char* option, const QString& text, qlonglong least, qlonglong most);
+template <typename Int>
+Int number(const char* option, const QString& text, Int least) {
+    return static_cast<Int>(wholeNumber(option, text, least, std::numeric_limits<Int>::max()));
+}
+// Line settings ("9600,N,8,1") that parse.
+QString lineSettings(const QString& text);
+}  // namespace atargs
 
 // Parses the arguments after "at". Throws AtUsageError for anything not understood, a
 // missing PORT or COMMAND, a value out of range, or an option the operation does not take.

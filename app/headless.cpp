@@ -4,6 +4,8 @@
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
+#include "metrics/metricsrender.h"
+#include "outputtarget.h"
 #include "progressline.h"
 #include "qteventpump.h"
 #include "shutdown.h"
@@ -11,6 +13,7 @@
 #include "unitfactory.h"
 #include "version.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -20,17 +23,46 @@ namespace {
 
 constexpr int kExitInterrupted = 128 + SIGINT;
 
-void printGrid(Output output, const GridCells& cells, const PortMap& map, bool complete) {
-    const DeviceLookup device = [&map](int n) { return devicePathFor(map, n); };
-    const QByteArray out = output == Output::Json ? renderJson(cells, device, complete)
-                                                  : renderTable(cells, device, complete).toUtf8();
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    std::fflush(stdout);
+struct SurveyRun {
+    const MainForm& form;
+    const GridCells& cells;
+    const PortMap& map;
+    bool complete;
+    std::chrono::milliseconds duration;
+};
+
+QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+    return renderMetrics({.cells = run.cells,
+                          .device = device,
+                          .answerTime =
+                              [&run](int n) {
+                                  return run.form.exchangeTime(static_cast<std::int16_t>(n),
+                                                               survey::kAtCol);
+                              },
+                          .duration = run.duration,
+                          .complete = run.complete,
+                          .endedAt = now});
+}
+
+QByteArray render(Output output, const SurveyRun& run) {
+    const DeviceLookup device = [&run](int n) { return devicePathFor(run.map, n); };
+    switch (output) {
+        case Output::Json:
+            return renderJson(run.cells, device, run.complete);
+        case Output::Metrics:
+            return metricsOf(run, device);
+        default:
+            return renderTable(run.cells, device, run.complete).toUtf8();
+    }
 }
 
 }  // namespace
 
 int runHeadless(const Options& options) {
+    OutputTarget target(options.outputFile);
+    if (!target.ready()) return kExitFailure;
     const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
     installUnitFactory(ports);
     MemoryForm widgets;
@@ -45,18 +77,23 @@ int runHeadless(const Options& options) {
     form.Form_Load();
     form.Form_Resize();
     int exitCode = kExitOk;
+    const auto started = std::chrono::steady_clock::now();
     try {
         runSurvey(form, *ports);
     } catch (const ShutdownRequested& request) {
         exitCode = request.exitCode();
         progress.setProgress(0, 0);  // the terminal's progress line goes, as at a normal end
     }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
     Mdcomm::releaseInstance();
     // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
-    // sent them may no longer be reading.
-    if (exitCode != kExitOk && exitCode != kExitInterrupted) return exitCode;
-    printGrid(options.output, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk);
-    return exitCode;
+    // sent them may no longer be reading. A file is only ever replaced by a whole survey.
+    if (exitCode != kExitOk && (exitCode != kExitInterrupted || target.toFile())) return exitCode;
+    const int delivered =
+        target.deliver(render(options.output, {form, widgets.MSFlexGrid1.cells(), ports->map(),
+                                               exitCode == kExitOk, took}));
+    return exitCode != kExitOk ? exitCode : delivered;
 }
 
 }  // namespace qelv

@@ -1,19 +1,19 @@
 #include "runmodes.h"
 
+#include "outputtarget.h"
 #include "portlist.h"
-
-#include <cstdio>
+#include "shutdown.h"
 
 namespace qelv {
 
 int runList(const Options& options) {
+    OutputTarget target(options.outputFile);
+    if (!target.ready()) return kExitFailure;
     const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
     const auto listed = listPorts(*ports);
-    const QByteArray out = options.output == Output::Json ? renderPortListJson(listed)
-                                                          : renderPortList(listed).toUtf8();
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    std::fflush(stdout);
-    return kExitOk;
+    if (shutdown::requested()) return shutdown::exitCode();
+    return target.deliver(options.output == Output::Json ? renderPortListJson(listed)
+                                                         : renderPortList(listed).toUtf8());
 }
 
 }  // namespace qelv

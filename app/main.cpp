@@ -1,4 +1,5 @@
 #include "atcommand.h"
+#include "check/checkcommand.h"
 #include "options.h"
 #include "portmap.h"
 #include "printout.h"
@@ -123,8 +124,8 @@ int runWithApplication(const qelv::Options& options, int argc, char** argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("qel-v"));
-    if (options.mode == RunMode::List) return runList(options);
     watchShutdownSignals();
+    if (options.mode == RunMode::List) return runList(options);
     if (options.mode == RunMode::Demo) return runDemo(options, window);
     return window ? runWindow(options) : runHeadless(options);
 }
@@ -138,6 +139,11 @@ int main(int argc, char** argv) try {
         QCoreApplication app(argc, argv);
         watchShutdownSignals();
         return runAtCommand(args.mid(1));
+    }
+    if (!args.isEmpty() && args.first() == QLatin1String("check")) {
+        QCoreApplication app(argc, argv);
+        watchShutdownSignals();
+        return runCheckCommand(args.mid(1));
     }
     const Options options = parseOptions(args);
     if (!options.error.isEmpty()) return usageError(options.error);

@@ -26,7 +26,19 @@ namespace {
 // demo and the log reader map no ports of the machine.
 const QStringList kModeOptions = {QStringLiteral("--text"),     QStringLiteral("--json"),
                                   QStringLiteral("--demo"),     QStringLiteral("--list"),
-                                  QStringLiteral("--read-log"), QStringLiteral("--parallel")};
+                                  QStringLiteral("--read-log"), QStringLiteral("--parallel"),
+                                  QStringLiteral("--metrics")};
+
+// --output takes whatever a printed mode goes with; that a printed mode is given at all is
+// checked on its own.
+bool goesWithOutput(const QString& a, const QString& b) {
+    static const QStringList kWith = {QStringLiteral("--text"),    QStringLiteral("--json"),
+                                      QStringLiteral("--metrics"), QStringLiteral("--list"),
+                                      QStringLiteral("--demo"),    QStringLiteral("--parallel"),
+                                      QStringLiteral("--ports")};
+    return (a == QLatin1String("--output") && kWith.contains(b)) ||
+           (b == QLatin1String("--output") && kWith.contains(a));
+}
 
 bool goTogether(const QString& a, const QString& b) {
     const auto pair = [&](const char* x, const char* y) {
@@ -36,7 +48,8 @@ bool goTogether(const QString& a, const QString& b) {
     return pair("--demo", "--text") || pair("--demo", "--json") || pair("--list", "--json") ||
            pair("--ports", "--text") || pair("--ports", "--json") || pair("--ports", "--list") ||
            pair("--parallel", "--text") || pair("--parallel", "--json") ||
-           pair("--parallel", "--demo") || pair("--parallel", "--ports");
+           pair("--parallel", "--demo") || pair("--parallel", "--ports") ||
+           pair("--metrics", "--parallel") || pair("--metrics", "--ports") || goesWithOutput(a, b);
 }
 
 QString clashIn(const QStringList& given) {
@@ -56,12 +69,21 @@ void settle(Options& options, const QStringList& given) {
         options.mode = RunMode::List;
     else if (has("--demo"))
         options.mode = RunMode::Demo;
-    else if (has("--text") || has("--json"))
+    else if (has("--text") || has("--json") || has("--metrics"))
         options.mode = RunMode::Survey;
     if (has("--json"))
         options.output = Output::Json;
+    else if (has("--metrics"))
+        options.output = Output::Metrics;
     else if (has("--text") || options.mode == RunMode::List)
         options.output = Output::Text;
+}
+
+QString outputProblem(const Options& options) {
+    if (options.outputFile.isEmpty()) return QStringLiteral("--output needs a file name");
+    if (options.output == Output::Window)
+        return QStringLiteral("--output needs --text, --json, --metrics or --list");
+    return {};
 }
 
 Options only(RunMode mode) {
@@ -84,6 +106,8 @@ Options parseOptions(const QStringList& args) {
         QString name = arg.section(u'=', 0, 0);
         if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
             takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
+                            options.error) ||
+            takeOptionValue(args, i, QStringLiteral("--output"), options.outputFile,
                             options.error)) {
         } else if (kModeOptions.contains(arg)) {
             name = arg;
@@ -94,6 +118,8 @@ Options parseOptions(const QStringList& args) {
     }
     if (options.error.isEmpty()) options.error = clashIn(given);
     if (options.error.isEmpty()) settle(options, given);
+    if (options.error.isEmpty() && given.contains(QLatin1String("--output")))
+        options.error = outputProblem(options);
     return options;
 }
 
@@ -110,8 +136,10 @@ QString helpText() {
     return QStringLiteral(
         "Usage: qel-v [--ports DIR] [--parallel] [--text | --json]\n"
         "       qel-v [--ports DIR] --list [--json]\n"
+        "       qel-v [--ports DIR] [--parallel] --metrics\n"
         "       qel-v --demo [--parallel] [--text | --json]\n"
         "       qel-v at [--ports DIR] PORT [options] COMMAND\n"
+        "       qel-v check [--ports DIR] PORT [options]\n"
         "       qel-v --read-log FILE\n"
         "\n"
         "Surveys the serial ports COM1 to COM16: which ones open, which answer the AT\n"
@@ -124,6 +152,11 @@ QString helpText() {
         "  --text        run one survey without a window and print the grid as a table\n"
         "                (device texts escaped: \\r, \\n, \\xNN)\n"
         "  --json        run one survey without a window and print the grid as JSON\n"
+        "  --metrics     run one survey without a window and print it for Prometheus (text\n"
+        "                format 0.0.4, for the node exporter's textfile collector)\n"
+        "  --output FILE write what --text, --json, --metrics or --list print to FILE\n"
+        "                instead: FILE is replaced only by a whole output (its mode kept,\n"
+        "                else 0644), and a run that fails or is interrupted leaves it as it was\n"
         "  --list        print the COM map and what the system knows of each device\n"
         "                (kind, UART type, driver, model, USB ids, links, who uses it),\n"
         "                one line per mapped port; with --json one object per port.\n"
@@ -138,11 +171,15 @@ QString helpText() {
         "                machine's serial devices in order (ttyS*, then others by name)\n"
         "  at ...        send one AT command to PORT (COMn or a device path) and print\n"
         "                the reply and its result code; see 'qel-v at --help'\n"
+        "  check ...     a monitoring plugin: one AT exchange with PORT, one status line,\n"
+        "                exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN;\n"
+        "                see 'qel-v check --help'\n"
         "  --read-log FILE  print the records of a modem log (MDCOM.LOG), texts escaped\n"
         "  -h, --help    show this help\n"
         "  -V, --version show the version\n"
         "\n"
-        "Other pairs of --text, --json, --list, --demo and --read-log exclude each other.\n"
+        "Other pairs of --text, --json, --metrics, --list, --demo and --read-log exclude each\n"
+        "other.\n"
         "\n"
         "Exit status: 0 done, 1 failure, 2 bad command line, 128+N ended by signal N.\n");
 }

@@ -8,7 +8,7 @@ namespace qelv {
 enum class RunMode { Window, Survey, Demo, List, ReadLog, Help, Version };
 
 // How a survey (of the ports or of the demo's bench) or the port list is shown.
-enum class Output { Window, Text, Json };
+enum class Output { Window, Text, Json, Metrics };
 
 struct Options {
     RunMode mode = RunMode::Window;
@@ -16,6 +16,7 @@ struct Options {
     QString portsDir;       // empty: $QELV_PORTS, else the system's devices
     bool parallel = false;  // the AT passes talk to all their ports at once
     QString logFile;        // for --read-log
+    QString outputFile;     // --output: written whole in place of this file; empty: stdout
     QString error;          // set when the command line is not understood
 };
 

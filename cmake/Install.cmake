@@ -30,6 +30,18 @@ install(FILES ${QELV_RESOURCES}/icons/qel-v.svg
 install(FILES ${QELV_RESOURCES}/qel-v.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
 
+# The systemd timer that writes the metrics for the node exporter, in the folder systemd reads
+# under the prefix; not enabled. The service names the program by its installed path, so it
+# is written when installing, with the prefix of that install (`--prefix`, or the package's).
+set(QELV_SYSTEMD_STAGE ${PROJECT_BINARY_DIR}/systemd)
+install(CODE "
+  set(QELV_EXEC_PATH \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/qel-v\")
+  configure_file(\"${QELV_RESOURCES}/systemd/qel-v-metrics.service.in\"
+                 \"${QELV_SYSTEMD_STAGE}/qel-v-metrics.service\" @ONLY)" COMPONENT program)
+install(FILES ${QELV_SYSTEMD_STAGE}/qel-v-metrics.service
+              ${QELV_RESOURCES}/systemd/qel-v-metrics.timer
+        DESTINATION lib/systemd/system COMPONENT program)
+
 # The release history and the metainfo's releases are written by hand; a version bump that
 # forgets them would ship a changelog that does not name the package's own version.
 string(REPLACE "." "\\." version_re ${PROJECT_VERSION})

@@ -12,14 +12,35 @@ PACKAGES="
   desktop-file-utils man-db dpkg-dev clang-format util-linux
   imagemagick xdotool
   doxygen lintian appstream
+  systemd prometheus prometheus-node-exporter
 "
+# promtool comes with prometheus; the tests start a node exporter of their own. Both packages
+# start and enable their daemons when installed, which would serve on ports 9090 and 9100 from
+# then on: they are installed under a policy that starts no service (unless the machine has a
+# policy of its own), and the daemons they enabled are disabled again.
+DAEMONS="prometheus prometheus-node-exporter"
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=""
 for p in $PACKAGES; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  installed "$p" || missing="$missing $p"
+done
+new_daemons=""
+for d in $DAEMONS; do
+  installed "$d" || new_daemons="$new_daemons $d"
 done
 if [ -n "$missing" ]; then
   export DEBIAN_FRONTEND=noninteractive
+  policy=/usr/sbin/policy-rc.d
+  if [ -n "$new_daemons" ] && [ ! -e "$policy" ]; then
+    trap '$SUDO rm -f "$policy"' EXIT
+    printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$policy" >/dev/null
+    $SUDO chmod 755 "$policy"
+  fi
   $SUDO apt-get update -q
   # shellcheck disable=SC2086
   $SUDO apt-get install -y -q --no-install-recommends $missing
+  for d in $new_daemons; do
+    $SUDO systemctl disable -q "$d.service" 2>/dev/null || true
+    if [ -d /run/systemd/system ]; then $SUDO systemctl stop "$d.service" 2>/dev/null || true; fi
+  done
 fi

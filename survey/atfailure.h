@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 namespace qelv::survey {
 
 // How one AT exchange of a pass went, as far as the survey saw it.
@@ -12,6 +14,8 @@ struct AtAttempt {
     int errorNumber = 0;    // the exchange's error when it did not return
     QString reply;          // what it returned
     int waitMs = 0;         // its time limit
+    // From the command's send to the exchange's end, by the unit's clock; when it returned.
+    std::chrono::milliseconds took{0};
 };
 
 struct AtFailure {

@@ -52,6 +52,7 @@ void MainForm::Command1_Click() {
     m_w.Command1.setEnabled(false);
     m_w.Command1.setCaption(kBusyCaption);
     m_progress = 0;
+    m_exchangeTimes = {};
     m_w.StatusBar1.setProgress(0, kSurveySteps);
     try {
         DetectPorts();

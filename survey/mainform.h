@@ -9,9 +9,11 @@
 
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qelv {
@@ -55,6 +57,13 @@ public:
     // at its next wait.
     void Form_Unload(std::int16_t& cancel);
     void Command1_Click();
+
+    // How long port n's exchange in the pass that writes `resultCol` took in the latest
+    // survey, from the command's send to the end of the collection by the unit's clock;
+    // nothing when that pass did not try the port or its exchange failed.
+    std::optional<std::chrono::milliseconds> exchangeTime(std::int16_t n, int resultCol) const {
+        return m_exchangeTimes[static_cast<std::size_t>(n)][static_cast<std::size_t>(resultCol)];
+    }
 
     // The number of port steps a whole survey goes through (each pass, each port).
     static constexpr int kSurveySteps = survey::kSurveySteps;
@@ -103,6 +112,8 @@ private:
     Environment m_env;
     ErrorRule m_rule;
     int m_progress = 0;
+    std::array<std::array<std::optional<std::chrono::milliseconds>, survey::kCols>, survey::kRows>
+        m_exchangeTimes{};
 };
 
 }  // namespace qelv

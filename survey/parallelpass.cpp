@@ -9,6 +9,7 @@
 #include "mdcomm.h"
 #include "pendingexchange.h"
 #include "surveytexts.h"
+#include "ticksbetween.h"
 
 #include <QFileInfo>
 
@@ -26,6 +27,7 @@ struct MainForm::Link {
     // The error rule holds per port: one port's failure is no other's.
     ErrorRule rule;
     std::optional<PendingExchange> pending;
+    std::int32_t sentAt = 0;
     AtAttempt attempt;
     bool finished = false;
 
@@ -115,6 +117,8 @@ void MainForm::openLinks(std::vector<Link>& links) {
 void MainForm::sendAll(const AtPass& pass, std::vector<Link>& links) {
     for (Link& link : links) {
         bool sent = false;
+        // Timed from before the send, as the one-port-at-a-time pass times SendModem.
+        link.sentAt = unit().OnTime();
         link.rule.step([&] {
             link.port->Output(QLatin1String(pass.command) + QStringLiteral("\r\n"));
             sent = true;
@@ -165,6 +169,7 @@ bool MainForm::collectOnce(Link& link, std::chrono::milliseconds& budget) {
         return false;
     }
     link.attempt.reply = link.pending->take();
+    link.attempt.took = ticksBetween(link.sentAt, unit().OnTime());
     link.attempt.answered = true;
     link.finished = true;
     return true;

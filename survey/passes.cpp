@@ -5,6 +5,7 @@
 #include "atfailure.h"
 #include "mdcomm.h"
 #include "surveytexts.h"
+#include "ticksbetween.h"
 
 namespace qelv {
 
@@ -86,8 +87,10 @@ bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
     if (!attempt.opened) attempt.openError = m_rule.message();
     m_rule.step([&] { unit().Waits(kSettleMs); });
     m_rule.step([&] {
+        const std::int32_t sentAt = unit().OnTime();
         attempt.reply =
             unit().SendModem(QLatin1String(pass.command), kAtWaitMs, QStringLiteral("OK"));
+        attempt.took = ticksBetween(sentAt, unit().OnTime());
         attempt.answered = true;
     });
     if (!attempt.answered) attempt.errorNumber = m_rule.number();
@@ -97,6 +100,8 @@ bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
 }
 
 void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attempt) {
+    m_exchangeTimes[n][pass.resultCol] =
+        attempt.answered ? std::optional(attempt.took) : std::nullopt;
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
     if (attempt.reply.contains(QLatin1String("OK")))
         writeResult(n, pass.resultCol, attempt.reply, kMark, {});

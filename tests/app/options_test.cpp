@@ -92,3 +92,56 @@ TEST(Options, ParallelGoesWithEverySurveyAndWithNothingElse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Options, MetricsIsASurveyModeAndOutputNeedsAPrintedOne) {
+    struct Row {
+        QStringList args;
+        RunMode mode;
+        Output output;
+        QString file;
+    };
+    const Row good[] = {
+        {{"--metrics"}, RunMode::Survey, Output::Metrics, {}},
+        {{"--parallel", "--metrics", "--ports", "/p"}, RunMode::Survey, Output::Metrics, {}},
+        {{"--metrics", "--output", "/var/lib/x.prom"},
+         RunMode::Survey,
+         Output::Metrics,
+         "/var/lib/x.prom"},
+        {{"--output=t.txt", "--text"}, RunMode::Survey, Output::Text, "t.txt"},
+        {{"--json", "--output", "s.json", "--parallel"}, RunMode::Survey, Output::Json, "s.json"},
+        {{"--list", "--output", "l.txt"}, RunMode::List, Output::Text, "l.txt"},
+        {{"--output", "l.json", "--list", "--json"}, RunMode::List, Output::Json, "l.json"},
+        {{"--demo", "--text", "--output", "d.txt"}, RunMode::Demo, Output::Text, "d.txt"},
+    };
+    for (const Row& row : good) {
+        const Options options = parseOptions(row.args);
+        EXPECT_TRUE(options.error.isEmpty())
+            << row.args.join(' ').toStdString() << ": " << options.error.toStdString();
+        EXPECT_EQ(options.mode, row.mode) << row.args.join(' ').toStdString();
+        EXPECT_EQ(options.output, row.output) << row.args.join(' ').toStdString();
+        EXPECT_EQ(options.outputFile, row.file) << row.args.join(' ').toStdString();
+    }
+    const QStringList clashes[] = {
+        {"--metrics", "--text"},
+        {"--json", "--metrics"},
+        {"--metrics", "--list"},
+        {"--metrics", "--demo"},
+        {"--read-log", "f", "--output", "x"},
+    };
+    for (const QStringList& args : clashes)
+        EXPECT_TRUE(parseOptions(args).error.contains("exclude each other"))
+            << args.join(' ').toStdString();
+    const QStringList noPrintedMode[] = {
+        {"--output", "x"}, {"--demo", "--output", "x"}, {"--parallel", "--output=x"}};
+    for (const QStringList& args : noPrintedMode)
+        EXPECT_EQ(parseOptions(args).error, "--output needs --text, --json, --metrics or --list")
+            << args.join(' ').toStdString();
+    EXPECT_EQ(parseOptions({"--text", "--output"}).error, "--output needs a value");
+    EXPECT_EQ(parseOptions({"--text", "--output="}).error, "--output needs a file name");
+    for (const char* option : {"--metrics", "--output", "check "})
+        EXPECT_TRUE(helpText().contains(option)) << option;
+}
+
+}  // namespace

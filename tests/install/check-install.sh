@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs a build into a temporary prefix and checks what lands there: the program, the modem
-# simulator, the desktop entry (desktop-file-validate), the icons and the manual page (rendered
-# by man without a single warning); then runs the installed program.
+# simulator, the desktop entry (desktop-file-validate), the icons, the manual page (rendered
+# by man without a single warning) and the systemd units (systemd-analyze verify); then runs
+# the installed program.
 #
 #   tests/install/check-install.sh BUILD_DIR
 set -eu
@@ -84,6 +85,24 @@ if [ -x "$prefix/bin/qel-v" ]; then
     for option in $(printf '%s\n' "$help" | grep -o -- '--[a-z][a-z-]*' | sort -u); do
         printf '%s\n' "${text:-}" | grep -q -- "$option" || fail "the manual page lacks $option of --help"
     done
+fi
+
+# The timer and its service, as systemd reads them: `systemd-analyze verify` says nothing at
+# all of units it finds sound (unknown keys are only warned about, with status 0). It also
+# checks that the service's program exists (the install wrote its path under this prefix)
+# and that `man qel-v` finds the page the units name.
+units="$prefix/lib/systemd/system"
+for f in qel-v-metrics.service qel-v-metrics.timer; do
+    [ -s "$units/$f" ] || fail "lib/systemd/system/$f is missing"
+done
+grep -qx "ExecStart=$prefix/bin/qel-v --metrics --parallel --output /var/lib/prometheus/node-exporter/qel-v.prom" \
+    "$units/qel-v-metrics.service" || fail "the service does not run the installed qel-v --metrics"
+grep -q '^WantedBy=' "$units/qel-v-metrics.service" && fail "the service would be started on its own, not by the timer"
+if [ -s "$units/qel-v-metrics.service" ] && [ -s "$units/qel-v-metrics.timer" ]; then
+    verified=$(MANPATH="$prefix/share/man:" systemd-analyze verify \
+        "$units/qel-v-metrics.service" "$units/qel-v-metrics.timer" 2>&1) \
+        || fail "systemd-analyze verify: exit status $?"
+    [ -z "$verified" ] || fail "systemd-analyze verify: $verified"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -182,10 +182,12 @@ icons="usr/share/icons/hicolor/scalable/apps/qel-v.svg"
 for size in 16 32 48 64 128 256; do icons="$icons usr/share/icons/hicolor/${size}x$size/apps/qel-v.png"; done
 only "$program" usr/bin/qel-v usr/libexec/qel-v/qelv-modemsim usr/share/applications/qel-v.desktop \
     'usr/share/metainfo/[a-z0-9_.]+\.metainfo\.xml' 'usr/share/icons/hicolor/[0-9a-z]+/apps/qel-v\.(png|svg)' \
-    'usr/share/man/man1/qel-v\.1\.gz' "usr/share/doc/$program/(copyright|changelog\\.gz)"
+    'usr/share/man/man1/qel-v\.1\.gz' "usr/share/doc/$program/(copyright|changelog\\.gz)" \
+    'usr/lib/systemd/system/qel-v-metrics\.(service|timer)'
 # shellcheck disable=SC2086
 needs "$program" usr/bin/qel-v usr/libexec/qel-v/qelv-modemsim usr/share/applications/qel-v.desktop \
-    usr/share/man/man1/qel-v.1.gz $icons
+    usr/share/man/man1/qel-v.1.gz usr/lib/systemd/system/qel-v-metrics.service \
+    usr/lib/systemd/system/qel-v-metrics.timer $icons
 grep -qE '^usr/share/metainfo/.+\.metainfo\.xml$' "$work/$program.files" || fail "$program lacks its AppStream metainfo"
 
 dups=$(cat "$work/$lib.files" "$work/$dev.files" "$work/$program.files" | sort | uniq -d)
@@ -209,6 +211,13 @@ for package in $lib $dev $program; do
     zcat "$doc/changelog.gz" | head -1 | grep -q "^qel-v ($version) " || fail "$package: changelog.gz does not begin with $version"
     head -1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
         || fail "$package: the copyright file is not in the machine-readable format"
+done
+# The timer's service runs the packaged program; installing the package enables nothing.
+grep -qx 'ExecStart=/usr/bin/qel-v --metrics --parallel --output /var/lib/prometheus/node-exporter/qel-v.prom' \
+    "$work/$program/usr/lib/systemd/system/qel-v-metrics.service" \
+    || fail "$program: qel-v-metrics.service does not run /usr/bin/qel-v --metrics"
+for f in postinst preinst; do
+    dpkg-deb --info "$(debof "$program")" "$f" >/dev/null 2>&1 && fail "$program has a $f script"
 done
 cmp -s "$work/$lib/usr/share/doc/$lib/changelog.gz" "$work/$program/usr/share/doc/$program/changelog.gz" \
     || fail "the packages' changelogs differ"

@@ -129,6 +129,70 @@ TEST(ParallelSurvey, SendsInPortOrderAndCountsEachLimitFromItsOwnSend) {
     }
 }
 
+using Times = std::vector<std::optional<std::int64_t>>;
+
+Times exchangeTimes(const MainForm& form, int col) {
+    Times got;
+    for (std::int16_t n = 1; n <= 12; ++n) {
+        const auto took = form.exchangeTime(n, col);
+        got.push_back(took ? std::optional(took->count()) : std::nullopt);
+    }
+    return got;
+}
+
+// Each exchange is timed from its send to its end by the unit's clock, the same way in both
+// kinds of pass.
+TEST(ParallelSurvey, TimesEachExchangeAsThePortAtATimeSurveyDoes) {
+    SequentialBench one;
+    Bench all(true);
+    one.form.Command1_Click();
+    all.form.Command1_Click();
+    const std::nullopt_t none = std::nullopt;
+    // COM5 answers after 1999 ms, COM6 too late: its exchange ends at the 2000 ms limit, as
+    // do the silent COM4's and the lower-case COM7's; COM12 says "O", then "K" 700 ms after
+    // the send.
+    const Times at = {30, 40, none, 2000, 1999, 2000, 2000, none, 2000, none, none, 700};
+    EXPECT_EQ(exchangeTimes(one.form, 2), at);
+    EXPECT_EQ(exchangeTimes(all.form, 2), at);
+    // Only the ports that passed the AT check are asked for information.
+    const Times info = {30, 2000, none, none, 1999, none, none, none, 2000, none, none, 700};
+    EXPECT_EQ(exchangeTimes(one.form, 3), info);
+    EXPECT_EQ(exchangeTimes(all.form, 3), info);
+
+    // A new survey forgets the old times: COM1 is gone, so nothing is tried there.
+    one.line.port.removeDevice(1);
+    one.form.Command1_Click();
+    EXPECT_FALSE(one.form.exchangeTime(1, 2));
+    EXPECT_EQ(one.form.exchangeTime(2, 2), std::chrono::milliseconds(40));
+}
+
+// Across the tick count's wrap the times stay true: an exchange cut by the limit just then
+// ends the 2 ms late that the unit's wait rule makes it, and the time says so.
+TEST(ParallelSurvey, ExchangeTimesStayTrueAcrossTheTickWrap) {
+    SequentialBench plain;
+    plain.form.Command1_Click();
+    for (bool parallel : {false, true}) {
+        SequentialBench one;
+        Bench all(true);
+        FakeLine& line = parallel ? all.line : one.line;
+        MainForm& form = parallel ? all.form : one.form;
+        line.clock.advance(0x7FFFFFFF - 1000 - 4000);
+        form.Command1_Click();
+        int late = 0;
+        for (int col : {2, 3}) {
+            const Times expected = exchangeTimes(plain.form, col);
+            const Times got = exchangeTimes(form, col);
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                const bool lateAtLimit = expected[i] == 2000 && got[i] == 2002;
+                late += lateAtLimit ? 1 : 0;
+                EXPECT_TRUE(got[i] == expected[i] || lateAtLimit)
+                    << "COM" << i + 1 << " column " << col << ": " << got[i].value_or(-1);
+            }
+        }
+        EXPECT_GE(late, 1) << "the wrap falls in an exchange cut by its limit";
+    }
+}
+
 TEST(ParallelSurvey, EndingInTheMiddleReleasesEveryPort) {
     Bench all(true);
     int open = 0;

@@ -25,6 +25,8 @@ std::string noisyReply() {
                      0xBF, 0xFE, 0xFF})
         reply += static_cast<char>(byte);
     reply += "\x1b[2J\x1b]0;pwned\x07\x1b[31m<b>&amp;</b>";
+    // What quoting formats take for their own: quotes, a backslash before a quote and before n.
+    reply += "\"quoted\" it's \\\" \\n";
     return reply + "\r\nOK\r\n";
 }
 

@@ -25,8 +25,8 @@ private:
     Delivery m_delivery;
 };
 
-// Control bytes, high bytes, terminal escape sequences and markup, then "\r\nOK\r\n": what a
-// display of received text must survive.
+// Control bytes, high bytes, terminal escape sequences, markup, quotes and backslashes, then
+// "\r\nOK\r\n": what a display or a file format of received text must survive.
 std::string noisyReply();
 
 }  // namespace qelv::modemsim

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "gridcells.h"
+#include "gridrender.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace qelv {
+
+// What the device on a port says it is, each text where known. Texts are the device's own,
+// exact; the renderer escapes them.
+struct PortIdentity {
+    std::optional<QString> manufacturer;
+    std::optional<QString> model;
+    std::optional<QString> revision;
+    std::optional<QString> serial;
+};
+
+// One survey as the metrics see it.
+struct SurveyFigures {
+    const GridCells& cells;
+    // COMn's device; nothing for a COM number without one, which gets no per-port series.
+    DeviceLookup device;
+    // How long COMn's AT exchange took; asked only for ports that passed the AT check.
+    std::function<std::optional<std::chrono::milliseconds>(int port)> answerTime = {};
+    // What COMn's device says it is; empty, or all four texts missing: no qelv_device_info.
+    std::function<PortIdentity(int port)> identity = {};
+    std::chrono::milliseconds duration{0};
+    bool complete = false;
+    std::chrono::milliseconds endedAt{0};  // since the Unix epoch
+};
+
+// The survey in Prometheus' text exposition format 0.0.4 (metricfamilies.h names every
+// family): per-port series labelled port="COMn" and device="PATH" for each mapped port, then
+// the survey's own. A port's open and in-use series appear once pass 1 has looked at it, its
+// AT and information series once their pass tried it, its answer time once it passed the AT
+// check. A family without samples is left out. Pure.
+QByteArray renderMetrics(const SurveyFigures& survey);
+
+}  // namespace qelv
