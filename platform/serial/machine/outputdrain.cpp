@@ -17,7 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr milliseconds kMargin{150};
 // The kernel says how much it holds but cannot wake us when it empties; this is how often
 // it is asked again.
 constexpr milliseconds kQueueLook{2};
@@ -59,11 +58,6 @@ bool drainKernelQueue(int fd, Clock::time_point deadline) {
 }
 
 }  // namespace
-
-milliseconds drainBound(qint64 bytes, int baudRate) {
-    const qint64 rate = baudRate > 0 ? baudRate : 9600;
-    return milliseconds(bytes * 10 * 1000 / rate) + kMargin;
-}
 
 bool drainOutput(QSerialPort& port, int baudRate) {
     const int fd = static_cast<int>(port.handle());
