@@ -31,7 +31,7 @@ void printGrid(Output output, const GridCells& cells, const PortMap& map, bool c
 }  // namespace
 
 int runHeadless(const Options& options) {
-    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto ports = mappedPorts(options.portsDir, options.portTargets);
     installUnitFactory(ports);
     MemoryForm widgets;
     ProgressLine progress(stderr);

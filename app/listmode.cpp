@@ -7,7 +7,7 @@
 namespace qelv {
 
 int runList(const Options& options) {
-    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto ports = mappedPorts(options.portsDir, options.portTargets);
     const auto listed = listPorts(*ports);
     const QByteArray out = options.output == Output::Json ? renderPortListJson(listed)
                                                           : renderPortList(listed).toUtf8();

@@ -77,6 +77,13 @@ std::optional<int> checkPortsDirectory(const qelv::Options& options) {
                                              "port (the names are com1 to com16): %2")
                                   .arg(dir, misnamed.join(QStringLiteral(", ")))) +
                               u'\n');
+    const QStringList malformed = PortMap::malformedTargets(dir);
+    if (!malformed.isEmpty())
+        printText(stderr, qelv::escapeForTerminal(
+                              QStringLiteral("qel-v: warning: %1 has links to network ports that "
+                                             "are malformed (these COM ports have no device): %2")
+                                  .arg(dir, malformed.join(QStringLiteral(", ")))) +
+                              u'\n');
     return std::nullopt;
 }
 
