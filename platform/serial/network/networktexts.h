@@ -21,7 +21,6 @@ inline const QString kNotRfc2217 = QStringLiteral(
     "RFC 2217 に応じないサーバーです: %1 (%2) — 生の TCP で中継しているなら socket://%1 を"
     "使ってください");
 inline const QString kNoSettingsAnswer = QStringLiteral("%1 ms 以内に回線設定の確認がありません");
-inline const QString kComPortRefused = QStringLiteral("COM ポート制御オプションを断りました");
 inline const QString kTelnetBroken = QStringLiteral("telnet の手順が壊れています");
 
 }  // namespace qelv::networktexts

@@ -99,7 +99,6 @@ void NetworkTransport::negotiate(const LineSettings& line, int handshaking) {
             return ModemError(errc::kPortOpenFailed, kNotRfc2217.arg(server, why),
                               OpenFailure::NotSerial);
         };
-        if (m_telnet->comPort() == TelnetLink::ComPort::Refused) throw notRfc2217(kComPortRefused);
         if (!m_telnet->protocolError().isEmpty()) throw notRfc2217(kTelnetBroken);
         if (!connected())
             throw ModemError(errc::kPortOpenFailed, kServerBusy.arg(server), OpenFailure::Busy);
@@ -136,6 +135,13 @@ void NetworkTransport::pull() {
         m_telnet->receive(raw, m_input);
     else
         m_input += raw;
+}
+
+// The close was taken from the socket together with the last data, so nothing is left that
+// would wake a reader sleeping in the event loop until the read that reports it.
+void NetworkTransport::wakeWaiters() {
+    QMetaObject::invokeMethod(
+        &m_socket, [] {}, Qt::QueuedConnection);
 }
 
 void NetworkTransport::failIfGone(const QString& what) {
@@ -177,6 +183,7 @@ QByteArray NetworkTransport::read(qint64 max) {
     pull();
     // What the server sent before it closed is still the device's reply.
     if (m_input.isEmpty()) failIfGone(QStringLiteral("read"));
+    if (!connected()) wakeWaiters();
     if (max <= 0 || max >= m_input.size()) return std::exchange(m_input, {});
     QByteArray part = m_input.left(max);
     m_input.remove(0, max);
@@ -186,6 +193,7 @@ QByteArray NetworkTransport::read(qint64 max) {
 qint64 NetworkTransport::available() {
     pull();
     if (m_input.isEmpty()) failIfGone(QStringLiteral("read"));
+    if (!connected()) wakeWaiters();
     return m_input.size();
 }
 

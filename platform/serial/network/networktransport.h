@@ -62,6 +62,7 @@ private:
     void pull();
     bool connected() const;
     void failIfGone(const QString& what);
+    void wakeWaiters();
     void drainOutput();
 
     NetworkLimits m_limits;

@@ -71,7 +71,7 @@ void TelnetLink::handle(const telnet_event_t& event) {
             if (event.neg.telopt == comport::kOption) m_comPort = ComPort::Agreed;
             break;
         case TELNET_EV_DONT:
-            if (event.neg.telopt == comport::kOption) m_comPort = ComPort::Refused;
+            if (event.neg.telopt == comport::kOption) m_comPort = ComPort::Asked;
             break;
         case TELNET_EV_SUBNEGOTIATION:
             if (event.sub.telopt != comport::kOption) break;

@@ -18,8 +18,9 @@ namespace qelv {
 // socket is the caller's.
 class TelnetLink {
 public:
-    // Where the option is between us and the server.
-    enum class ComPort { Asked, Agreed, Refused };
+    // Where the option is between us and the server. libtelnet reports no refusal of an
+    // option we asked for; a server that refuses never agrees.
+    enum class ComPort { Asked, Agreed };
 
     // `toPeer` gets every byte for the peer, in order, while the calls below run.
     explicit TelnetLink(std::function<void(const QByteArray&)> toPeer);
