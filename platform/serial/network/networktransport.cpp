@@ -7,6 +7,7 @@
 #include "tcpconnect.h"
 #include "telnetlink.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ using std::chrono::milliseconds;
 
 // How often the negotiation looks for a request to end the program.
 constexpr milliseconds kLook{50};
+// How long a close waits for the server to end its side of the connection.
+constexpr milliseconds kHangUpLimit{200};
 
 int msLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
@@ -225,13 +228,25 @@ void NetworkTransport::close() {
     if (!m_open) return;
     m_open = false;
     drainOutput();
-    // Unread input at the close makes the kernel reset the connection, which may cost the
-    // server output still on its way; take it first.
-    if (connected()) m_socket.waitForReadyRead(0);
-    m_socket.readAll();
+    hangUp();
     m_socket.abort();
     m_telnet.reset();
     m_input.clear();
+}
+
+// Ends our side and lets the server end its own, reading away what it still sends. A
+// connection closed with input unread is reset instead, and a server torn down that way
+// (ser2net) takes long enough over it to turn the next open away as busy.
+void NetworkTransport::hangUp() {
+    if (!connected()) return;
+    ::shutdown(static_cast<int>(m_socket.socketDescriptor()), SHUT_WR);
+    const auto deadline = Clock::now() + kHangUpLimit;
+    while (connected()) {
+        m_socket.readAll();
+        const int left = msLeft(deadline);
+        if (left == 0) return;
+        m_socket.waitForReadyRead(left);
+    }
 }
 
 }  // namespace qelv

@@ -64,6 +64,7 @@ private:
     void failIfGone(const QString& what);
     void wakeWaiters();
     void drainOutput();
+    void hangUp();
 
     NetworkLimits m_limits;
     QTcpSocket m_socket;
