@@ -5,7 +5,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES="
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev libudev-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev libudev-dev libtelnet-dev ser2net
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth socat picocom clang libclang-rt-14-dev
@@ -22,4 +22,11 @@ if [ -n "$missing" ]; then
   $SUDO apt-get update -q
   # shellcheck disable=SC2086
   $SUDO apt-get install -y -q --no-install-recommends $missing
+  # The tests start ser2net themselves; the package's own service would serve the machine's
+  # ttyS0 and ttyS1 on localhost ports for anyone who connects.
+  case " $missing " in *" ser2net "*)
+    if command -v systemctl >/dev/null 2>&1; then
+      $SUDO systemctl disable --now ser2net.service >/dev/null 2>&1 || true
+    fi ;;
+  esac
 fi
