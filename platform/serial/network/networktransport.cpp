@@ -7,6 +7,8 @@
 #include "tcpconnect.h"
 #include "telnetlink.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -77,6 +79,7 @@ void NetworkTransport::adopt(int fd) {
             networktexts::kCannotConnect.arg(formatServer(m_target), m_socket.errorString()),
             OpenFailure::Other);
     }
+    acknowledgeAtOnce();
 }
 
 void NetworkTransport::negotiate(const LineSettings& line, int handshaking) {
@@ -91,7 +94,8 @@ void NetworkTransport::negotiate(const LineSettings& line, int handshaking) {
     for (;;) {
         pull();
         if (!sent && m_telnet->comPort() == TelnetLink::ComPort::Agreed) {
-            // The purge first: nothing the device said before this open belongs to it.
+            // The purge first: nothing the device said before this open belongs to it, and
+            // the server answers the settings only once it has worked through the purge.
             m_telnet->sendComPort(
                 comport::command(comport::kPurgeData, QByteArray(1, comport::kPurgeReceived)));
             sendSettings(line, handshaking);
@@ -131,7 +135,10 @@ bool NetworkTransport::connected() const {
 void NetworkTransport::pull() {
     const qint64 room = kReadBufferBytes - m_input.size();
     if (room <= 0) return;
-    if (connected()) m_socket.waitForReadyRead(0);
+    if (connected()) {
+        m_socket.waitForReadyRead(0);
+        acknowledgeAtOnce();
+    }
     const QByteArray raw = m_socket.read(room);
     if (raw.isEmpty()) return;
     if (m_telnet)
@@ -145,6 +152,17 @@ void NetworkTransport::pull() {
 void NetworkTransport::wakeWaiters() {
     QMetaObject::invokeMethod(
         &m_socket, [] {}, Qt::QueuedConnection);
+}
+
+// A server that writes its answers in several small pieces without TCP_NODELAY (ser2net)
+// sends each after the first only once that one is acknowledged, and Linux delays an
+// acknowledgement by up to 40 ms: every open, and every reply that comes in pieces, would
+// wait that long. The kernel drops quick acknowledgements again on its own, so each read
+// asks anew.
+void NetworkTransport::acknowledgeAtOnce() {
+    const int on = 1;
+    ::setsockopt(static_cast<int>(m_socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &on,
+                 sizeof on);
 }
 
 void NetworkTransport::failIfGone(const QString& what) {

@@ -60,6 +60,7 @@ private:
     void sendSettings(const LineSettings& line, int handshaking);
     bool settingsAnswered() const;
     void pull();
+    void acknowledgeAtOnce();
     bool connected() const;
     void failIfGone(const QString& what);
     void wakeWaiters();
