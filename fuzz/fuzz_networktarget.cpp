@@ -45,11 +45,12 @@ void check(const QString& text) {
     const NetworkTarget& t = *parsed;
     const auto shape = plainShape().match(text);
     if (!shape.hasMatch() || !qelv::looksLikeUrl(text))
-        qelv::fuzz::fail(QStringLiteral("\"%1\" accepted as %2 without a URL's shape")
-                             .arg(input, shown(t)));
+        qelv::fuzz::fail(
+            QStringLiteral("\"%1\" accepted as %2 without a URL's shape").arg(input, shown(t)));
     QString host = shape.captured(2);
     if (host.startsWith(u'[')) host = host.mid(1, host.size() - 2);
-    const bool rfc2217 = shape.captured(1).compare(QLatin1String("rfc2217"), Qt::CaseInsensitive) == 0;
+    const bool rfc2217 =
+        shape.captured(1).compare(QLatin1String("rfc2217"), Qt::CaseInsensitive) == 0;
     if (t.port < 1 || t.port != shape.captured(3).toInt() || t.host != host || t.host.isEmpty() ||
         (t.protocol == NetworkProtocol::Rfc2217) != rfc2217 || !problem.isEmpty())
         qelv::fuzz::fail(
@@ -57,9 +58,10 @@ void check(const QString& text) {
     const QString formatted = qelv::formatNetworkTarget(t);
     const auto again = qelv::parseNetworkTarget(formatted);
     if (!again || *again != t)
-        qelv::fuzz::fail(QStringLiteral("\"%1\" parsed to %2, formatted as \"%3\", parsed back to %4")
-                             .arg(input, shown(t), qelv::fuzz::escaped(formatted),
-                                  again ? shown(*again) : QStringLiteral("nothing")));
+        qelv::fuzz::fail(
+            QStringLiteral("\"%1\" parsed to %2, formatted as \"%3\", parsed back to %4")
+                .arg(input, shown(t), qelv::fuzz::escaped(formatted),
+                     again ? shown(*again) : QStringLiteral("nothing")));
 }
 
 }  // namespace
