@@ -85,12 +85,11 @@ Options parseOptions(const QStringList& args) {
             return only(RunMode::Version);
         QString name = arg.section(u'=', 0, 0);
         QString target;
-        if (takeOptionValue(args, i, QStringLiteral("--port"), target, options.error)) {
+        if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
+            takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
+                            options.error)) {
+        } else if (takeOptionValue(args, i, QStringLiteral("--port"), target, options.error)) {
             if (options.error.isEmpty()) options.error = addPortTarget(options.portTargets, target);
-        } else if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir,
-                                   options.error) ||
-                   takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
-                                   options.error)) {
         } else if (kModeOptions.contains(arg)) {
             name = arg;
         } else {

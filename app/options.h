@@ -15,11 +15,12 @@ enum class Output { Window, Text, Json };
 struct Options {
     RunMode mode = RunMode::Window;
     Output output = Output::Window;
-    QString portsDir;         // empty: $QELV_PORTS, else the system's devices
-    PortTargets portTargets;  // --port COMn=TARGET, before the ports directory
-    bool parallel = false;    // the AT passes talk to all their ports at once
-    QString logFile;          // for --read-log
-    QString error;            // set when the command line is not understood
+    QString portsDir;       // empty: $QELV_PORTS, else the system's devices
+    bool parallel = false;  // the AT passes talk to all their ports at once
+    QString logFile;        // for --read-log
+    QString error;          // set when the command line is not understood
+    // --port COMn=TARGET: before the ports directory and the system's devices
+    PortTargets portTargets;
 };
 
 // Whether args[i] is the option `name`, given as "name=VALUE" or "name VALUE"; in the second

@@ -141,10 +141,13 @@ void NetworkTransport::pull() {
     }
     const QByteArray raw = m_socket.read(room);
     if (raw.isEmpty()) return;
-    if (m_telnet)
-        m_telnet->receive(raw, m_input);
-    else
+    if (!m_telnet) {
         m_input += raw;
+        return;
+    }
+    m_telnet->receive(raw, m_input);
+    // Nothing after a broken telnet stream can be trusted to be the device's.
+    if (m_open && !m_telnet->protocolError().isEmpty()) m_socket.abort();
 }
 
 // The close was taken from the socket together with the last data, so nothing is left that
@@ -166,7 +169,7 @@ void NetworkTransport::acknowledgeAtOnce() {
 }
 
 void NetworkTransport::failIfGone(const QString& what) {
-    if (connected() && (!m_telnet || m_telnet->protocolError().isEmpty())) return;
+    if (connected()) return;
     throw ModemError(errc::kPortIoFailed,
                      QStringLiteral("%1: the device went away (%2 closed the connection)")
                          .arg(what, formatServer(m_target)));
