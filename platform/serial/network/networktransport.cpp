@@ -26,11 +26,6 @@ constexpr milliseconds kLook{50};
 // How long a close waits for the server to end its side of the connection.
 constexpr milliseconds kHangUpLimit{200};
 
-int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<milliseconds::rep>(left.count(), 0));
-}
-
 const comport::Command kSettings[] = {comport::kSetBaudRate, comport::kSetDataSize,
                                       comport::kSetParity, comport::kSetStopSize,
                                       comport::kSetControl};
@@ -109,7 +104,7 @@ void NetworkTransport::negotiate(const LineSettings& line, int handshaking) {
         if (!m_telnet->protocolError().isEmpty()) throw notRfc2217(kTelnetBroken);
         if (!connected())
             throw ModemError(errc::kPortOpenFailed, kServerBusy.arg(server), OpenFailure::Busy);
-        const int left = msLeft(deadline);
+        const int left = msUntil(deadline);
         if (left == 0) throw notRfc2217(kNoSettingsAnswer.arg(m_limits.negotiation.count()));
         shutdown::throwIfRequested();
         m_socket.waitForReadyRead(std::min<int>(left, kLook.count()));
@@ -227,7 +222,7 @@ bool NetworkTransport::waitForInput(int timeoutMs) {
         pull();
         if (!m_input.isEmpty()) return true;
         failIfGone(QStringLiteral("read"));
-        const int left = msLeft(deadline);
+        const int left = msUntil(deadline);
         if (left == 0) return false;
         m_socket.waitForReadyRead(left);
     }
@@ -239,7 +234,7 @@ void NetworkTransport::drainOutput() {
     if (!connected() || m_socket.bytesToWrite() == 0) return;
     const auto deadline = Clock::now() + drainBound(m_socket.bytesToWrite(), m_baudRate);
     while (connected() && m_socket.bytesToWrite() > 0) {
-        const int left = msLeft(deadline);
+        const int left = msUntil(deadline);
         if (left == 0) return;
         m_socket.waitForBytesWritten(left);
     }
@@ -264,7 +259,7 @@ void NetworkTransport::hangUp() {
     const auto deadline = Clock::now() + kHangUpLimit;
     while (connected()) {
         m_socket.readAll();
-        const int left = msLeft(deadline);
+        const int left = msUntil(deadline);
         if (left == 0) return;
         m_socket.waitForReadyRead(left);
     }

@@ -1,5 +1,6 @@
 #include "tcpconnect.h"
 
+#include "linetime.h"
 #include "networktexts.h"
 #include "shutdown.h"
 
@@ -69,11 +70,6 @@ void runLookup(const std::shared_ptr<Lookup>& lookup, const std::string& host,
     lookup->done.notify_all();
 }
 
-milliseconds left(Clock::time_point deadline) {
-    return std::max(std::chrono::duration_cast<milliseconds>(deadline - Clock::now()),
-                    milliseconds(0));
-}
-
 std::vector<Address> resolve(const NetworkTarget& target, Clock::time_point deadline, int limitMs) {
     auto lookup = std::make_shared<Lookup>();
     const std::string host = target.host.toStdString();
@@ -88,9 +84,9 @@ std::vector<Address> resolve(const NetworkTarget& target, Clock::time_point dead
             lock.unlock();
             shutdown::throwIfRequested();
             lock.lock();
-            if (left(deadline).count() == 0)
+            if (msUntil(deadline) == 0)
                 throw connectError(ConnectFailure::LookupTimeout, target, limitMs);
-            lookup->done.wait_for(lock, std::min(left(deadline), kLook));
+            lookup->done.wait_for(lock, std::min(milliseconds(msUntil(deadline)), kLook));
         }
     }
     if (lookup->code != 0)
@@ -106,7 +102,7 @@ int connectOne(int fd, const Address& address, Clock::time_point deadline) {
     if (errno != EINPROGRESS) return errno;
     for (;;) {
         shutdown::throwIfRequested();
-        const milliseconds wait = std::min(left(deadline), kLook);
+        const milliseconds wait = std::min(milliseconds(msUntil(deadline)), kLook);
         pollfd writable{fd, POLLOUT, 0};
         const int ready = ::poll(&writable, 1, static_cast<int>(wait.count()));
         if (ready < 0 && errno != EINTR) return errno;
@@ -116,7 +112,7 @@ int connectOne(int fd, const Address& address, Clock::time_point deadline) {
             if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return errno;
             return error;
         }
-        if (left(deadline).count() == 0) return ETIMEDOUT;
+        if (msUntil(deadline) == 0) return ETIMEDOUT;
     }
 }
 
@@ -206,7 +202,7 @@ int connectTcp(const NetworkTarget& target, std::chrono::milliseconds limit) {
             return fd;
         }
         ::close(fd);
-        if (left(deadline).count() == 0) break;
+        if (msUntil(deadline) == 0) break;
     }
     throw connectError(classifyConnectErrno(lastError), target, limitMs,
                        QString::fromLocal8Bit(std::strerror(lastError)));
