@@ -27,6 +27,7 @@ using qelv::SimulatorProcess;
 const std::vector<std::string> kBench = {"hayes@1", "error@2", "silent@3", "lowerok@4", "noisy@5"};
 constexpr int kDevices = 5;
 constexpr int kRefused = 6;  // a URL where nothing listens
+constexpr int kAgain = 7;    // the first device's URL again: tried once the first is closed
 
 struct Bench {
     QTemporaryDir dir;
@@ -51,6 +52,10 @@ struct Bench {
                             .arg(n)
                             .arg(QString::fromStdString(servers.back()->url()));
             }
+            args << QStringLiteral("--port")
+                 << QStringLiteral("COM%1=%2")
+                        .arg(kAgain)
+                        .arg(QString::fromStdString(servers.front()->url()));
             args << QStringLiteral("--port")
                  << QStringLiteral("COM%1=%2://127.0.0.1:%3")
                         .arg(kRefused)
@@ -99,6 +104,11 @@ TEST(NetworkSurvey, Rfc2217AndSocketMarkTheCellsTheLocalPortsMark) {
                           comparable(want[QLatin1String(column)].toObject()))
                     << column;
         }
+        // The modem has its echo off by then, so only the marks must be the same.
+        for (const char* column : {"open", "at", "info"})
+            EXPECT_EQ(rows[kAgain - 1].toObject()[QLatin1String(column)].toObject()["mark"],
+                      expected[0].toObject()[QLatin1String(column)].toObject()["mark"])
+                << "COM" << kAgain << " " << column;
         const QJsonObject refused = rows[kRefused - 1].toObject()["open"].toObject();
         EXPECT_EQ(refused["mark"].toString(), "fail");
         EXPECT_TRUE(refused["error"].toString().contains(QStringLiteral("接続を拒否されました")))

@@ -192,6 +192,17 @@ TEST(NetworkExchange, AConnectionClosedInTheMiddleIsADeviceThatWentAway) {
     exchangeBrokenOff(raw, "socket");
 }
 
+// /etc/hosts names localhost 127.0.0.1 and often ::1 too, where nothing listens: the lookup
+// runs as for any name, and each address is tried until one answers.
+TEST(NetworkOpen, ANameIsLookedUpAndItsAddressesTriedInTurn) {
+    TcpPeer server([](int fd) { writeAll(fd, "here"); });
+    NetworkTransport transport;
+    transport.open(QStringLiteral("socket://localhost:%1").arg(server.port()), {}, 0);
+    ASSERT_TRUE(transport.isOpen());
+    EXPECT_TRUE(transport.waitForInput(2000));
+    EXPECT_EQ(transport.read(0), "here");
+}
+
 TEST(NetworkExchange, WhatTheServerSentBeforeItClosedIsReadFirst) {
     TcpPeer server([](int fd) { writeAll(fd, "last words"); });
     NetworkTransport transport;
