@@ -45,7 +45,7 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
 }
 
 int execute(const AtRequest& r) {
-    AtSession session(*r.port, r.portsDir);
+    AtSession session(*r.port, r.portsDir, r.portTargets);
     Mdcomm& mdcomm = session.unit();
     try {
         if (r.log) {
@@ -101,14 +101,16 @@ int runAtCommand(const QStringList& argsAfterAt) {
 
 QString atHelpText() {
     return QStringLiteral(
-        "Usage: qel-v at [--ports DIR] PORT [options] COMMAND\n"
+        "Usage: qel-v at [--ports DIR] [--port COMn=TARGET]... PORT [options] COMMAND\n"
         "\n"
         "Opens PORT, runs one operation of the modem-link unit and prints the reply (device\n"
         "text escaped: \\r, \\n, \\xNN) and its numeric result code.\n"
         "\n"
-        "PORT is COM1 to COM16 (the device DIR/comN with --ports DIR, else through\n"
-        "$QELV_PORTS, else the machine's serial devices in order) or a device path\n"
-        "starting with '/'. The port is opened with DTR and RTS on and no flow control.\n"
+        "PORT is COM1 to COM16 (TARGET with --port COMn=TARGET, else the device DIR/comN\n"
+        "with --ports DIR, else through $QELV_PORTS, else the machine's serial devices in\n"
+        "order), a device path starting with '/', or a serial port behind a terminal\n"
+        "server: rfc2217://HOST:PORT or socket://HOST:PORT. The port is opened with DTR\n"
+        "and RTS on and no flow control.\n"
         "\n"
         "Options:\n"
         "  --op OP          the operation (default sendmodem):\n"
@@ -139,6 +141,7 @@ QString atHelpText() {
         "                   ($XDG_STATE_HOME/qel-v/); its path goes to stderr\n"
         "  --json           print {\"reply\": \"...\", \"code\": N}; reply is null for attrue\n"
         "  --ports DIR      COMn is the device DIR/comN (a link or a device node)\n"
+        "  --port COMn=TARGET  COMn is TARGET (a device path or a URL), before DIR\n"
         "  -h, --help       show this help\n"
         "\n"
         "Ctrl-C or SIGTERM ends an operation that does not end on its own; the port is\n"

@@ -1,6 +1,7 @@
 #include "atrequest.h"
 
 #include "linesettings.h"
+#include "networktarget.h"
 #include "options.h"
 #include "serialport.h"
 
@@ -33,7 +34,10 @@ bool takeValueOption(AtRequest& r, const QStringList& args, qsizetype& i) {
     QString v;
     if (value(args, i, "--ports", r.portsDir)) return true;
     if (value(args, i, "--expect", r.expect)) return true;
-    if (value(args, i, "--op", v)) {
+    if (value(args, i, "--port", v)) {
+        if (const QString why = addPortTarget(r.portTargets, v); !why.isEmpty())
+            throw AtUsageError{why};
+    } else if (value(args, i, "--op", v)) {
         r.op = parseOp(v);
     } else if (value(args, i, "--wait", v)) {
         r.waitMs = number<std::int32_t>("--wait", v, 0);
@@ -138,13 +142,18 @@ QString lineSettings(const QString& text) {
 
 std::int16_t atPortNumber(const QString& port) {
     if (port.startsWith(u'/')) return 0;
+    if (looksLikeUrl(port)) {
+        if (const QString why = targetProblem(port); !why.isEmpty()) throw AtUsageError{why};
+        return 0;
+    }
     static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})$"),
                                         QRegularExpression::CaseInsensitiveOption);
     const auto match = com.match(port);
     const int n = match.hasMatch() ? match.captured(1).toInt() : 0;
     if (n < 1 || n > kComPorts)
-        throw AtUsageError{QStringLiteral("PORT must be COM1 to COM16 or a device path, not ") +
-                           port};
+        throw AtUsageError{
+            QStringLiteral("PORT must be COM1 to COM16, a device path or a network URL, not ") +
+            port};
     return static_cast<std::int16_t>(n);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "atverdict.h"
+#include "porttargets.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,8 @@ namespace qelv {
 // One `qel-v at` command line, understood.
 struct AtRequest {
     QString portsDir;
-    std::optional<QString> port;  // COMn or a device path
+    PortTargets portTargets;      // --port COMn=TARGET
+    std::optional<QString> port;  // COMn, a device path or a network URL
     std::optional<QString> command;
     QString settings = QStringLiteral("9600,N,8,1");
     AtOp op = AtOp::SendModem;
@@ -61,7 +63,8 @@ QString lineSettings(const QString& text);
 // missing PORT or COMMAND, a value out of range, or an option the operation does not take.
 AtRequest parseAtRequest(const QStringList& args);
 
-// 1 to 16 for COMn, 0 for a device path. Throws AtUsageError for anything else.
+// 1 to 16 for COMn, 0 for a device path or a well-formed network URL. Throws AtUsageError
+// for anything else, a malformed URL named with what is wrong with it.
 std::int16_t atPortNumber(const QString& port);
 
 }  // namespace qelv

@@ -6,13 +6,13 @@
 
 namespace qelv {
 
-AtSession::AtSession(const QString& port, const QString& portsDir) : m_port(port) {
+AtSession::AtSession(const QString& port, const QString& portsDir, const PortTargets& targets)
+    : m_port(port) {
     const std::int16_t n = atPortNumber(port);
     auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
     m_pump = pump.get();
-    // A device path is COM1 of a map of its own.
-    m_ports = n == 0 ? PortDirectory::fixed(PortMap::single(port))
-                     : PortDirectory::fromOptionOrEnvironment(portsDir);
+    // A device path or a URL is COM1 of a map of its own.
+    m_ports = n == 0 ? PortDirectory::fixed(PortMap::single(port)) : mappedPorts(portsDir, targets);
     m_number = n == 0 ? 1 : n;
     m_unit = std::make_unique<Mdcomm>(machineParts(m_ports, std::move(pump)));
     m_unit->MSComm1.setCommPort(m_number);

@@ -4,6 +4,7 @@
 #include "devicefacts.h"
 #include "mdcomm.h"
 #include "portdirectory.h"
+#include "porttargets.h"
 
 #include <QString>
 
@@ -17,9 +18,10 @@ namespace qelv {
 // is released however the session ends, a request to end included.
 class AtSession {
 public:
-    // PORT is COMn (through `portsDir`, else $QELV_PORTS, else the system's ports) or a device
-    // path; parseAtRequest and parseCheckRequest have checked it. Opens nothing.
-    AtSession(const QString& port, const QString& portsDir);
+    // PORT is COMn (through `targets`, else `portsDir`, else $QELV_PORTS, else the system's
+    // ports), a device path or a network URL; parseAtRequest and parseCheckRequest have
+    // checked it. Opens nothing, connects to nothing.
+    AtSession(const QString& port, const QString& portsDir, const PortTargets& targets = {});
     ~AtSession();
     AtSession(const AtSession&) = delete;
     AtSession& operator=(const AtSession&) = delete;

@@ -18,6 +18,8 @@ QString kindText(const DeviceFacts& facts) {
             return QStringLiteral("種類: その他");
         case DeviceKind::Missing:
             return QStringLiteral("種類: 存在しません");
+        case DeviceKind::Network:
+            return QStringLiteral("種類: ネットワーク");
     }
     return {};
 }

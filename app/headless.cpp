@@ -63,7 +63,7 @@ QByteArray render(Output output, const SurveyRun& run) {
 int runHeadless(const Options& options) {
     OutputTarget target(options.outputFile);
     if (!target.ready()) return kExitFailure;
-    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto ports = mappedPorts(options.portsDir, options.portTargets);
     installUnitFactory(ports);
     MemoryForm widgets;
     ProgressLine progress(stderr);

@@ -9,7 +9,7 @@ namespace qelv {
 int runList(const Options& options) {
     OutputTarget target(options.outputFile);
     if (!target.ready()) return kExitFailure;
-    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto ports = mappedPorts(options.portsDir, options.portTargets);
     const auto listed = listPorts(*ports);
     if (shutdown::requested()) return shutdown::exitCode();
     return target.deliver(options.output == Output::Json ? renderPortListJson(listed)

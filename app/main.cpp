@@ -63,6 +63,15 @@ int usageError(const QString& why) {
     return qelv::kExitUsage;
 }
 
+// One warning line naming `entries` of the ports directory `dir`; nothing when there are none.
+void warnOfEntries(const QString& dir, const QString& what, const QStringList& entries) {
+    if (entries.isEmpty()) return;
+    printText(stderr,
+              qelv::escapeForTerminal(QStringLiteral("qel-v: warning: %1 has %2: %3")
+                                          .arg(dir, what, entries.join(QStringLiteral(", ")))) +
+                  u'\n');
+}
+
 // A ports directory that cannot be read would show sixteen absent ports, which looks like a
 // finding; it is a mistake on the command line. Misspelt entries are only worth a warning.
 std::optional<int> checkPortsDirectory(const qelv::Options& options) {
@@ -71,13 +80,12 @@ std::optional<int> checkPortsDirectory(const qelv::Options& options) {
     if (dir.isEmpty()) return std::nullopt;
     if (const QString problem = PortMap::directoryProblem(dir); !problem.isEmpty())
         return usageError(problem);
-    const QStringList misnamed = PortMap::misnamedEntries(dir);
-    if (!misnamed.isEmpty())
-        printText(stderr, qelv::escapeForTerminal(
-                              QStringLiteral("qel-v: warning: %1 has entries that are no COM "
-                                             "port (the names are com1 to com16): %2")
-                                  .arg(dir, misnamed.join(QStringLiteral(", ")))) +
-                              u'\n');
+    warnOfEntries(dir, QStringLiteral("entries that are no COM port (the names are com1 to com16)"),
+                  PortMap::misnamedEntries(dir));
+    warnOfEntries(dir,
+                  QStringLiteral("links to network ports that are malformed (these COM ports "
+                                 "have no device)"),
+                  PortMap::malformedTargets(dir));
     return std::nullopt;
 }
 

@@ -35,7 +35,7 @@ bool goesWithOutput(const QString& a, const QString& b) {
     static const QStringList kWith = {QStringLiteral("--text"),    QStringLiteral("--json"),
                                       QStringLiteral("--metrics"), QStringLiteral("--list"),
                                       QStringLiteral("--demo"),    QStringLiteral("--parallel"),
-                                      QStringLiteral("--ports")};
+                                      QStringLiteral("--ports"),   QStringLiteral("--port")};
     return (a == QLatin1String("--output") && kWith.contains(b)) ||
            (b == QLatin1String("--output") && kWith.contains(a));
 }
@@ -49,7 +49,10 @@ bool goTogether(const QString& a, const QString& b) {
            pair("--ports", "--text") || pair("--ports", "--json") || pair("--ports", "--list") ||
            pair("--parallel", "--text") || pair("--parallel", "--json") ||
            pair("--parallel", "--demo") || pair("--parallel", "--ports") ||
-           pair("--metrics", "--parallel") || pair("--metrics", "--ports") || goesWithOutput(a, b);
+           pair("--metrics", "--parallel") || pair("--metrics", "--ports") ||
+           pair("--port", "--text") || pair("--port", "--json") || pair("--port", "--list") ||
+           pair("--port", "--ports") || pair("--port", "--parallel") ||
+           pair("--port", "--metrics") || goesWithOutput(a, b);
 }
 
 QString clashIn(const QStringList& given) {
@@ -104,11 +107,14 @@ Options parseOptions(const QStringList& args) {
         if (arg == QLatin1String("--version") || arg == QLatin1String("-V"))
             return only(RunMode::Version);
         QString name = arg.section(u'=', 0, 0);
+        QString target;
         if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
             takeOptionValue(args, i, QStringLiteral("--read-log"), options.logFile,
                             options.error) ||
             takeOptionValue(args, i, QStringLiteral("--output"), options.outputFile,
                             options.error)) {
+        } else if (takeOptionValue(args, i, QStringLiteral("--port"), target, options.error)) {
+            if (options.error.isEmpty()) options.error = addPortTarget(options.portTargets, target);
         } else if (kModeOptions.contains(arg)) {
             name = arg;
         } else {
@@ -134,12 +140,12 @@ QString versionText() {
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: qel-v [--ports DIR] [--parallel] [--text | --json]\n"
-        "       qel-v [--ports DIR] --list [--json]\n"
-        "       qel-v [--ports DIR] [--parallel] --metrics\n"
+        "Usage: qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] [--text | --json]\n"
+        "       qel-v [--ports DIR] [--port COMn=TARGET]... --list [--json]\n"
+        "       qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] --metrics\n"
         "       qel-v --demo [--parallel] [--text | --json]\n"
-        "       qel-v at [--ports DIR] PORT [options] COMMAND\n"
-        "       qel-v check [--ports DIR] PORT [options]\n"
+        "       qel-v at [--ports DIR] [--port COMn=TARGET]... PORT [options] COMMAND\n"
+        "       qel-v check [--ports DIR] [--port COMn=TARGET]... PORT [options]\n"
         "       qel-v --read-log FILE\n"
         "\n"
         "Surveys the serial ports COM1 to COM16: which ones open, which answer the AT\n"
@@ -160,7 +166,8 @@ QString helpText() {
         "  --list        print the COM map and what the system knows of each device\n"
         "                (kind, UART type, driver, model, USB ids, links, who uses it),\n"
         "                one line per mapped port; with --json one object per port.\n"
-        "                Reads sysfs and udev only: no device is opened\n"
+        "                Reads sysfs and udev only: no device is opened, no network\n"
+        "                port connected to\n"
         "  --demo        survey a bench of simulated modems on pseudo-terminals, in the\n"
         "                window, or printed with --text or --json\n"
         "  --parallel    the two AT passes talk to all their ports at once: a survey takes\n"
@@ -168,9 +175,16 @@ QString helpText() {
         "                the grid comes out the same\n"
         "  --ports DIR   COMn is the device DIR/comN (a link or a device node); a COMn\n"
         "                without an entry has no device. Default: $QELV_PORTS, else the\n"
-        "                machine's serial devices in order (ttyS*, then others by name)\n"
-        "  at ...        send one AT command to PORT (COMn or a device path) and print\n"
-        "                the reply and its result code; see 'qel-v at --help'\n"
+        "                machine's serial devices in order (ttyS*, then others by name).\n"
+        "                A link DIR/comN whose target is a URL names a network port\n"
+        "  --port COMn=TARGET\n"
+        "                COMn is TARGET, before DIR and the machine's devices: a device\n"
+        "                path, or a serial port behind a terminal server,\n"
+        "                rfc2217://HOST:PORT (telnet with RFC 2217: the line settings\n"
+        "                travel along) or socket://HOST:PORT (the bytes as they are);\n"
+        "                HOST a name, an IPv4 address or [IPv6]. May be repeated\n"
+        "  at ...        send one AT command to PORT (COMn, a device path or a URL)\n"
+        "                and print the reply and its result code; see 'qel-v at --help'\n"
         "  check ...     a monitoring plugin: one AT exchange with PORT, one status line,\n"
         "                exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN;\n"
         "                see 'qel-v check --help'\n"

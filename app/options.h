@@ -1,5 +1,7 @@
 #pragma once
 
+#include "porttargets.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,8 @@ struct Options {
     QString logFile;        // for --read-log
     QString outputFile;     // --output: written whole in place of this file; empty: stdout
     QString error;          // set when the command line is not understood
+    // --port COMn=TARGET: before the ports directory and the system's devices
+    PortTargets portTargets;
 };
 
 // Whether args[i] is the option `name`, given as "name=VALUE" or "name VALUE"; in the second

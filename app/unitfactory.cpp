@@ -3,6 +3,7 @@
 #include "devicetext.h"
 #include "filelogwriter.h"
 #include "mdcomm.h"
+#include "networktarget.h"
 #include "qteventpump.h"
 #include "qtserialport.h"
 
@@ -35,7 +36,8 @@ std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports) 
         if (!device) return QStringLiteral("COM%1: デバイスがありません").arg(n);
         QStringList lines{device->path};
         const QFileInfo info(device->path);
-        if (info.isSymLink()) lines.first() += QStringLiteral(" → ") + info.symLinkTarget();
+        if (!looksLikeUrl(device->path) && info.isSymLink())
+            lines.first() += QStringLiteral(" → ") + info.symLinkTarget();
         if (const auto facts = ports->facts(n)) lines << describeFacts(*facts);
         return lines.join(u'\n');
     };
@@ -44,6 +46,7 @@ std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports) 
 std::optional<QString> devicePathFor(const PortMap& map, int port) {
     const auto device = map.device(port);
     if (!device) return std::nullopt;
+    if (looksLikeUrl(device->path)) return device->path;
     const QString target = QFileInfo(device->path).canonicalFilePath();
     return target.isEmpty() ? device->path : target;
 }

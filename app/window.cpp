@@ -15,7 +15,7 @@
 namespace qelv {
 
 int runWindow(const Options& options, bool startAtOnce) {
-    const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
+    const auto ports = mappedPorts(options.portsDir, options.portTargets);
     installUnitFactory(ports);
     QtEventPump pump;
     QtMainWindow window;

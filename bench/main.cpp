@@ -11,6 +11,7 @@
 #include "measure.h"
 #include "memorywidgets.h"
 #include "modemsim/simulatorprocess.h"
+#include "networkbench.h"
 #include "oldloops.h"
 #include "parallelbench.h"
 #include "portusebench.h"
@@ -403,7 +404,7 @@ int main(int argc, char** argv) {
         return runUrandomProbe(args.mid(1), argc, argv);
     if (args.contains(QLatin1String("--help"))) {
         std::printf(
-            "usage: qelv_bench [--no-xvfb] [--parallel-only]\n"
+            "usage: qelv_bench [--no-xvfb] [--parallel-only | --network-only]\n"
             "Measures the unit's waits, the survey and the window beside the old "
             "busy-polling loops and prints one table (about a minute).\n");
         return 0;
@@ -423,6 +424,11 @@ int main(int argc, char** argv) {
         report.print();
         return report.anyNotRun() ? 1 : 0;
     }
+    if (args.contains(QLatin1String("--network-only"))) {
+        networkFigures(report);
+        report.print();
+        return report.anyNotRun() ? 1 : 0;
+    }
     windowFigures(report, mainStart, appMs, tryXvfb);
     waitsFigures(report);
     passOneFigures(report);
@@ -431,6 +437,7 @@ int main(int argc, char** argv) {
     const bool simulated = simulatorFigures(report);
     floodSurveyFigures(report);
     parallelFigures(report);
+    networkFigures(report);
     report.note(
         format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
                "loop below ~100 %% of a core means other work shared the cores.",

@@ -82,9 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* bytes = reinterpret_cast<const char*>(data);
     check(QString::fromLatin1(bytes, static_cast<qsizetype>(size)), "Latin-1");
 
-    QString utf16(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        utf16[static_cast<qsizetype>(i / 2)] = QChar(char16_t(data[i] | (data[i + 1] << 8)));
-    check(utf16, "UTF-16LE");
+    check(qelv::fuzz::utf16Le(data, size), "UTF-16LE");
     return 0;
 }

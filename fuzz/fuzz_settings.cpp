@@ -84,10 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(QString::fromLatin1(bytes, static_cast<qsizetype>(size)));
     check(QString::fromUtf8(bytes, static_cast<qsizetype>(size)));
 
-    // Byte pairs as UTF-16LE put every code unit one mutation away, which UTF-8 does not.
-    QString utf16(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        utf16[static_cast<qsizetype>(i / 2)] = QChar(char16_t(data[i] | (data[i + 1] << 8)));
-    check(utf16);
+    check(qelv::fuzz::utf16Le(data, size));
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +20,15 @@ inline QString escaped(const QString& text) {
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
     }
     return out;
+}
+
+// The input's byte pairs as UTF-16LE code units (an odd last byte left out): every code unit
+// one mutation away, which UTF-8 does not give.
+inline QString utf16Le(const std::uint8_t* data, std::size_t size) {
+    QString text(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        text[static_cast<qsizetype>(i / 2)] = QChar(char16_t(data[i] | (data[i + 1] << 8)));
+    return text;
 }
 
 // Aborting, rather than returning, is what makes libFuzzer keep the input as a crash.

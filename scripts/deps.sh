@@ -5,7 +5,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES="
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev libudev-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev libudev-dev libtelnet-dev ser2net
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth socat picocom clang libclang-rt-14-dev
@@ -14,11 +14,12 @@ PACKAGES="
   doxygen lintian appstream
   systemd prometheus prometheus-node-exporter
 "
-# promtool comes with prometheus; the tests start a node exporter of their own. Both packages
-# start and enable their daemons when installed, which would serve on ports 9090 and 9100 from
-# then on: they are installed under a policy that starts no service (unless the machine has a
-# policy of its own), and the daemons they enabled are disabled again.
-DAEMONS="prometheus prometheus-node-exporter"
+# promtool comes with prometheus; the tests start a node exporter and ser2net of their own.
+# These packages start and enable their daemons when installed, which would serve on ports
+# 9090 and 9100 from then on, and ser2net would serve the machine's ttyS0 and ttyS1 to anyone
+# who connects: they are installed under a policy that starts no service (unless the machine
+# has a policy of its own), and the daemons they enabled are disabled again.
+DAEMONS="prometheus prometheus-node-exporter ser2net"
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=""
 for p in $PACKAGES; do

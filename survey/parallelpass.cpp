@@ -7,6 +7,7 @@
 
 #include "atfailure.h"
 #include "mdcomm.h"
+#include "networktarget.h"
 #include "pendingexchange.h"
 #include "surveytexts.h"
 #include "ticksbetween.h"
@@ -54,7 +55,9 @@ void MainForm::runAtPassTogether(const AtPass& pass) {
             auto port = m_env.newPort();
             m_rule.step([&] { port->setCommPort(n); });
             const QString path = port->devicePath();
-            const QString device = QFileInfo(path).canonicalFilePath();
+            // A one-client server behind a URL is as busy with our first connection as a
+            // tty is with our first open.
+            const QString device = looksLikeUrl(path) ? path : QFileInfo(path).canonicalFilePath();
             if (!device.isEmpty() && !devices.insert(device).second) {
                 later.push_back(n);
                 continue;

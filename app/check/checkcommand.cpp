@@ -87,7 +87,7 @@ int runCheckCommand(const QStringList& argsAfterCheck) {
         return static_cast<int>(CheckStatus::Ok);
     }
     try {
-        AtSession session(request->port, request->portsDir);
+        AtSession session(request->port, request->portsDir, request->portTargets);
         return finish(exchange(session, *request));
     } catch (const ShutdownRequested&) {
         return finish(unknown(QStringLiteral("interrupted; %1 was released").arg(request->port)));
@@ -96,7 +96,8 @@ int runCheckCommand(const QStringList& argsAfterCheck) {
 
 QString checkHelpText() {
     return QStringLiteral(
-        "Usage: qel-v check [--ports DIR] PORT [-w MS] [-c MS] [--command AT] [--expect OK]\n"
+        "Usage: qel-v check [--ports DIR] [--port COMn=TARGET]... PORT [-w MS] [-c MS]\n"
+        "                   [--command AT] [--expect OK]\n"
         "\n"
         "A monitoring plugin (Nagios, Icinga, and every system that runs monitoring\n"
         "plugins): opens PORT, sends COMMAND + CR LF, waits for EXPECT + CR LF and prints\n"
@@ -104,9 +105,11 @@ QString checkHelpText() {
         "  QEL-V OK - COM3 answered \"OK\" in 16 ms (Quectel EC25) | "
         "time=0.016s;0.500;2.000;0\n"
         "\n"
-        "PORT is COM1 to COM16 (the device DIR/comN with --ports DIR, else through\n"
-        "$QELV_PORTS, else the machine's serial devices in order) or a device path\n"
-        "starting with '/'. A port another program uses is not opened at all.\n"
+        "PORT is COM1 to COM16 (TARGET with --port COMn=TARGET, else the device DIR/comN\n"
+        "with --ports DIR, else through $QELV_PORTS, else the machine's serial devices in\n"
+        "order), a device path starting with '/', or a serial port behind a terminal\n"
+        "server: rfc2217://HOST:PORT or socket://HOST:PORT. A port another program uses\n"
+        "is not opened at all.\n"
         "\n"
         "Options:\n"
         "  -w MS           WARNING when the answer takes longer than MS milliseconds\n"
@@ -116,6 +119,7 @@ QString checkHelpText() {
         "  --expect TEXT   the answer that counts (default OK)\n"
         "  --settings S    line settings (default 9600,N,8,1)\n"
         "  --ports DIR     COMn is the device DIR/comN (a link or a device node)\n"
+        "  --port COMn=TARGET  COMn is TARGET (a device path or a URL), before DIR\n"
         "  -h, --help      show this help\n"
         "  -V, --version   show the version\n"
         "\n"

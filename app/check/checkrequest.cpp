@@ -15,6 +15,11 @@ bool takeValueOption(CheckRequest& r, const QStringList& args, qsizetype& i) {
     QString v;
     if (value(args, i, "--ports", r.portsDir)) return true;
     if (value(args, i, "--command", r.command)) return true;
+    if (value(args, i, "--port", v)) {
+        if (const QString why = addPortTarget(r.portTargets, v); !why.isEmpty())
+            throw AtUsageError{why};
+        return true;
+    }
     if (value(args, i, "--expect", r.expect)) return true;
     if (value(args, i, "-w", v)) {
         r.warning = milliseconds("-w", v);

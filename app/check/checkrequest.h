@@ -1,5 +1,7 @@
 #pragma once
 
+#include "porttargets.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +13,8 @@ namespace qelv {
 // One `qel-v check` command line, understood.
 struct CheckRequest {
     QString portsDir;
-    QString port;  // COMn or a device path
+    PortTargets portTargets;  // --port COMn=TARGET
+    QString port;             // COMn, a device path or a network URL
     QString command = QStringLiteral("AT");
     QString expect = QStringLiteral("OK");
     QString settings = QStringLiteral("9600,N,8,1");

@@ -1,6 +1,7 @@
 // atping: does the modem on PORT answer AT commands?
 //
 //   atping /dev/ttyUSB0
+//   atping rfc2217://ts1:4001      (a modem behind a terminal server; socket://HOST:PORT too)
 //
 // Sends ATE0Q0V1 (echo off, result codes on, in words) and waits at most 2 s for OK. Prints
 // the reply, escaped so that nothing the device sent can act on the terminal, and its numeric
@@ -24,7 +25,7 @@
 namespace {
 
 int ping(const QString& device) {
-    qelv::QtSerialPort port(qelv::PortMap::single(device));  // the device is COM1
+    qelv::QtSerialPort port(qelv::PortMap::single(device));  // the device or URL is COM1
     port.setCommPort(1);
     port.setSettings(QStringLiteral("9600,N,8,1"));
     port.setPortOpen(true);

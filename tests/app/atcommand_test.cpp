@@ -2,6 +2,8 @@
 // pseudo-terminal that the test plays the modem on.
 
 #include "pty.h"
+#include "ser2net/ser2netprocess.h"
+#include "tcppeer.h"
 #include "textescape.h"
 
 #include <QDeadlineTimer>
@@ -228,6 +230,10 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         at({QStringLiteral("--op"), QStringLiteral("bufclr"), pty.slavePath(),
             QStringLiteral("AT")}),
         at({pty.slavePath(), QStringLiteral("AT"), QStringLiteral("extra")}),
+        at({QStringLiteral("rfc2217://127.0.0.1"), QStringLiteral("AT")}),
+        at({QStringLiteral("socket://127.0.0.1:0"), QStringLiteral("AT")}),
+        at({QStringLiteral("--port"), QStringLiteral("COM1=rfc2217://:4001"),
+            QStringLiteral("COM1"), QStringLiteral("AT")}),
         {QStringLiteral("--read-log")},
     };
     for (const QStringList& args : cases) {
@@ -236,6 +242,24 @@ TEST_F(AtCommandLine, BadCommandLinesAreUsageErrors) {
         EXPECT_FALSE(r.err.isEmpty()) << args.join(u' ').toStdString();
     }
     EXPECT_EQ(pty.received(0ms), "");
+}
+
+TEST_F(AtCommandLine, ANetworkPortIsNamedByItsUrlOrForAComNumber) {
+    qelv::Ser2netProcess server({.device = pty.slavePath().toStdString(), .charDelay = false});
+    const QString url = QString::fromStdString(server.url());
+    Ran r = exchange(at({url, QStringLiteral("ATI4")}), "ATI4\r\n", "\r\nSIM-5600\r\n\r\nOK\r\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("reply: \\r\\nSIM-5600\\r\\n\\r\\nOK\\r\\n")))
+        << r.out.toStdString();
+    r = exchange(at({QStringLiteral("--port"), QStringLiteral("COM2=") + url,
+                     QStringLiteral("COM2"), QStringLiteral("AT")}),
+                 "AT\r\n", "\r\nOK\r\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    const QString refused = QStringLiteral("socket://127.0.0.1:%1").arg(closedPort());
+    r = run(at({refused, QStringLiteral("AT")}));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("接続を拒否されました"))) << r.err.toStdString();
 }
 
 TEST_F(AtCommandLine, HelpDocumentsEveryOperation) {

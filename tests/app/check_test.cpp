@@ -39,6 +39,10 @@ TEST(CheckRequest, ThresholdsAndWhatIsNotUnderstood) {
     EXPECT_TRUE(parseCheckRequest({"-h"}).help);
     EXPECT_TRUE(parseCheckRequest({"--version"}).version);
     EXPECT_EQ(parseCheckRequest({"-w", "2000", "COM1"}).warning, 2000ms);  // equal is fine
+    const CheckRequest network =
+        parseCheckRequest({"--port", "COM5=rfc2217://ts1:4001", "COM5", "--port=COM6=/dev/x"});
+    EXPECT_EQ(network.portTargets, (PortTargets{{5, "rfc2217://ts1:4001"}, {6, "/dev/x"}}));
+    EXPECT_EQ(parseCheckRequest({"socket://[::1]:7"}).port, "socket://[::1]:7");
 
     const QStringList bad[] = {
         {},
@@ -56,6 +60,10 @@ TEST(CheckRequest, ThresholdsAndWhatIsNotUnderstood) {
         {"COM1", "--settings", "9600,X,8,1"},
         {"COM1", "--wait", "100"},
         {"COM1", "-x"},
+        {"COM1", "--port", "COM1"},
+        {"COM1", "--port", "COM3=ftp://ts1:21"},
+        {"rfc2217://ts1"},
+        {"socket://ts1:0"},
     };
     for (const QStringList& args : bad)
         EXPECT_THROW(parseCheckRequest(args), AtUsageError) << args.join(' ').toStdString();

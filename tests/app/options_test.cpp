@@ -144,4 +144,43 @@ TEST(Options, MetricsIsASurveyModeAndOutputNeedsAPrintedOne) {
         EXPECT_TRUE(helpText().contains(option)) << option;
 }
 
+TEST(Options, PortNamesADeviceOrANetworkPortForOneComNumber) {
+    const Options options =
+        parseOptions({"--port", "COM3=rfc2217://ts1:4001", "--text", "--port=com16=/dev/ttyUSB0",
+                      "--port", "COM1=socket://[::1]:7", "--parallel"});
+    EXPECT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+    EXPECT_EQ(options.mode, RunMode::Survey);
+    EXPECT_EQ(
+        options.portTargets,
+        (PortTargets{{1, "socket://[::1]:7"}, {3, "rfc2217://ts1:4001"}, {16, "/dev/ttyUSB0"}}));
+    for (const QStringList& args :
+         {QStringList{"--port", "COM2=/dev/x"}, QStringList{"--list", "--port", "COM2=/dev/x"},
+          QStringList{"--port", "COM2=/dev/x", "--json", "--ports", "/p"}})
+        EXPECT_TRUE(parseOptions(args).error.isEmpty()) << args.join(' ').toStdString();
+
+    const std::pair<QStringList, const char*> bad[] = {
+        {{"--port"}, "needs a value"},
+        {{"--port", "COM0=/dev/x"}, "COM0=/dev/x"},
+        {{"--port", "COM17=/dev/x"}, "COM17=/dev/x"},
+        {{"--port", "COM3"}, "COMn=TARGET"},
+        {{"--port", "3=/dev/x"}, "COMn=TARGET"},
+        {{"--port", "COM3="}, "no device or URL"},
+        {{"--port", "COM3=rfc2217://ts1"}, "rfc2217://ts1 is no network port: no port"},
+        {{"--port", "COM3=rfc2217://ts1:0"}, "1 to 65535"},
+        {{"--port", "COM3=rfc2217://ts1:65536"}, "1 to 65535"},
+        {{"--port", "COM3=rfc2217://:4001"}, "host is empty"},
+        {{"--port", "COM3=ftp://ts1:21"}, "unknown scheme ftp://"},
+        {{"--port", "COM3=/dev/a", "--port", "com3=/dev/b"}, "COM3 is given twice"},
+        {{"--port", "COM3=/dev/a", "--demo"}, "exclude each other"},
+        {{"--read-log", "f", "--port", "COM3=/dev/a"}, "exclude each other"},
+    };
+    for (const auto& [args, why] : bad) {
+        const QString error = parseOptions(args).error;
+        EXPECT_TRUE(error.contains(QLatin1String(why)))
+            << args.join(' ').toStdString() << ": " << error.toStdString();
+    }
+    EXPECT_TRUE(helpText().contains("--port COMn=TARGET"));
+    EXPECT_TRUE(helpText().contains("rfc2217://HOST:PORT"));
+}
+
 }  // namespace

@@ -66,7 +66,8 @@ if [ -f "$page" ]; then
     done
     # Every option of the program's help has its place in the page.
     text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$page" 2>/dev/null)
-    for option in --text --json --demo --ports --read-log --help --version \
+    for option in --text --json --demo --ports --port --read-log --help --version \
+                  rfc2217:// socket:// \
                   --op --wait --expect --break --no-events --settings --log \
                   QELV_PORTS QELV_MODEMSIM XDG_STATE_HOME MDCOM.LOG dialout ModemManager; do
         printf '%s\n' "$text" | grep -q -- "$option" || fail "the manual page does not mention $option"

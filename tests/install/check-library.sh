@@ -3,7 +3,7 @@
 # program would: every installed header compiles on its own, the library exports exactly
 # what the headers mark QELV_EXPORT, and examples/atping builds outside the source tree both
 # through find_package(QelvModemLink) and through pkg-config, then runs against simulated
-# modems on pseudo-terminals.
+# modems on pseudo-terminals, directly and over RFC 2217 through Debian's ser2net.
 #
 #   tests/install/check-library.sh BUILD_DIR
 set -eu
@@ -13,7 +13,10 @@ source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 sim=""
 holder=""
+ser2net=""
 cleanup() {
+    # ser2net before the simulator: the device it serves must outlive it.
+    [ -z "$ser2net" ] || { kill "$ser2net" 2>/dev/null; wait "$ser2net" 2>/dev/null; } || true
     [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
     [ -z "$holder" ] || kill "$holder" 2>/dev/null || true
     rm -rf "$work"
@@ -131,16 +134,38 @@ expect_run() {  # expect_run WHICH STATUS PORT PATTERN
     [ "$status" -eq "$2" ] || fail "$1 $3: exit status $status, not $2: $out"
     printf '%s\n' "$out" | grep -q -- "$4" || fail "$1 $3 printed: $out"
 }
+# ser2net serving the Hayes modem over RFC 2217 on 127.0.0.1, at a port the kernel picks:
+# the one its process listens on.
+serve_rfc2217() {  # serve_rfc2217 DEVICE; sets ser2net and port
+    /usr/sbin/ser2net -n -u -Y 'connection: &atping' \
+        -Y '  accepter: telnet(rfc2217),tcp,127.0.0.1,0' \
+        -Y "  connector: serialdev,$1,115200n81,local" >"$work/ser2net.log" 2>&1 &
+    ser2net=$!
+    port=""
+    i=0
+    while [ -z "$port" ] && [ $i -lt 100 ]; do
+        sleep 0.05
+        for inode in $(ls -l "/proc/$ser2net/fd" 2>/dev/null | sed -n 's/.*socket:\[\([0-9]*\)\]$/\1/p'); do
+            hex=$(awk -v inode="$inode" '$10 == inode && $4 == "0A" { split($2, a, ":"); print a[2] }' /proc/net/tcp)
+            [ -z "$hex" ] || port=$((0x$hex))
+        done
+        i=$((i + 1))
+    done
+    [ -n "$port" ] || { cat "$work/ser2net.log" >&2; fail "ser2net does not listen"; }
+}
+serve_rfc2217 "$(readlink "$devices/com1")"
+
 for program in "$work/by-cmake/atping" "$work/atping/atping"; do
     [ -x "$program" ] || continue
     expect_run "$program" 0 "$devices/com1" '^result code: 0$'
     expect_run "$program" 1 "$devices/com2" '^result code: -1$'
     expect_run "$program" 2 "$devices/com3" "PID $holder"
     expect_run "$program" 2 "$work/no-such-device" 'error 8010'
+    [ -z "$port" ] || expect_run "$program" 0 "rfc2217://127.0.0.1:$port" '^result code: 0$'
 done
 
 if [ "$failures" -ne 0 ]; then
     echo "check-library: $failures failure(s)" >&2
     exit 1
 fi
-echo "check-library: the installed library builds and runs atping both ways"
+echo "check-library: the installed library builds and runs atping both ways, over RFC 2217 too"

@@ -108,7 +108,7 @@ done
 [ "$(field "$dev" Section)" = libdevel ] || fail "$dev: Section is $(field "$dev" Section)"
 [ "$(field "$program" Section)" = utils ] || fail "$program: Section is $(field "$program" Section)"
 
-for dep in libqt6core6 libqt6serialport6 libudev1 libc6; do
+for dep in libqt6core6 libqt6serialport6 libqt6network6 libtelnet2 libudev1 libc6; do
     field "$lib" Depends | grep -q "\\b$dep\\b" || fail "$lib does not depend on $dep: $(field "$lib" Depends)"
 done
 has_relation "$dev" Depends "$lib (= $version)" || fail "$dev does not depend on $lib (= $version): $(field "$dev" Depends)"

@@ -74,6 +74,26 @@ TEST_F(SystemMap, TheSerialPortLooksUpTheMapOfTheMoment) {
     EXPECT_THROW(port.setPortOpen(true), ModemError);
 }
 
+TEST_F(SystemMap, TargetsGivenForComNumbersOutliveRefreshesAndAreNeverLookedAt) {
+    devices = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    ports->refresh();
+    ports->setTarget(2, "rfc2217://ts1:4001");
+    ports->setTarget(5, "socket://[::1]:23");
+    devices = {"/dev/ttyS0", "/dev/ttyUSB1", "/dev/ttyUSB2"};
+    ports->refresh();
+    EXPECT_EQ(ports->map().device(1)->path, "/dev/ttyS0");
+    EXPECT_EQ(ports->map().device(2)->path, "rfc2217://ts1:4001");
+    EXPECT_EQ(ports->map().device(3)->path, "/dev/ttyUSB2");
+    EXPECT_EQ(ports->map().device(5)->path, "socket://[::1]:23");
+    // Facts of a network port come from its URL alone: nothing is looked up or connected.
+    const auto facts = readDeviceFacts("socket://[::1]:23");
+    EXPECT_EQ(facts.kind, DeviceKind::Network);
+    EXPECT_EQ(facts.node, "socket://[::1]:23");
+    EXPECT_EQ(facts.driver, "socket");
+    EXPECT_EQ(deviceKindName(DeviceKind::Network), "network");
+    EXPECT_EQ(readDeviceFacts("rfc2217://ts1:4001").driver, "rfc2217");
+}
+
 TEST(FixedMap, ADirectoryIsReadAtEachLookupAndRefreshKeepsIt) {
     PortsDir dir;
     const auto ports = PortDirectory::fixed(PortMap::fromDirectory(dir.path()));

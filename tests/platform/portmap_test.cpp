@@ -95,3 +95,56 @@ TEST(LineSettingsText, AcceptsWhatAPortCanDoAndNothingElse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PortMapNetwork, ALinkToAUrlNamesTheUrlAndAMalformedOneNothing) {
+    PortsDir ports;
+    ports.link(5, "rfc2217://ts1:4001");
+    ports.link(6, "socket://[::1]:23");
+    ports.link(7, "rfc2217://ts1");     // no port
+    ports.link(8, "telnet://ts1:23");   // unknown scheme
+    ports.link(9, "rfc2217-ts1:4001");  // a relative path, not a URL
+    const PortMap map = PortMap::fromDirectory(ports.path());
+    EXPECT_EQ(map.device(5)->path, "rfc2217://ts1:4001");
+    EXPECT_EQ(map.device(6)->path, "socket://[::1]:23");
+    EXPECT_FALSE(map.device(7));
+    EXPECT_FALSE(map.device(8));
+    EXPECT_TRUE(map.device(9)->path.endsWith("/com9"));
+    const QStringList malformed = PortMap::malformedTargets(ports.path());
+    ASSERT_EQ(malformed.size(), 2);
+    EXPECT_TRUE(malformed[0].startsWith("com7 → rfc2217://ts1 (")) << malformed[0].toStdString();
+    EXPECT_TRUE(malformed[0].contains("no port"));
+    EXPECT_TRUE(malformed[1].startsWith("com8 → telnet://ts1:23 (")) << malformed[1].toStdString();
+    EXPECT_TRUE(PortMap::misnamedEntries(ports.path()).isEmpty());
+}
+
+TEST(PortMapNetwork, ATargetGivenForOneComNumberComesBeforeDirectoryAndSystem) {
+    PortsDir ports;
+    ports.link(1, "/nonexistent/qelv1");
+    ports.link(2, "/nonexistent/qelv2");
+    PortMap dir = PortMap::fromDirectory(ports.path());
+    dir.setTarget(2, "rfc2217://ts1:4001");
+    dir.setTarget(3, "/dev/qelv-named");
+    dir.setTarget(0, "socket://ignored:1");
+    dir.setTarget(17, "socket://ignored:1");
+    EXPECT_TRUE(dir.device(1)->path.endsWith("/com1"));
+    EXPECT_EQ(dir.device(2)->path, "rfc2217://ts1:4001");
+    EXPECT_EQ(dir.device(3)->path, "/dev/qelv-named");
+    EXPECT_FALSE(dir.device(4));
+    EXPECT_EQ(dir.targets(),
+              (std::map<int, QString>{{2, "rfc2217://ts1:4001"}, {3, "/dev/qelv-named"}}));
+    dir.setTarget(2, QString());
+    EXPECT_TRUE(dir.device(2)->path.endsWith("/com2"));
+
+    PortMap system = PortMap::fromDevices({"/dev/ttyS0", "/dev/ttyS1"});
+    system.setTarget(1, "socket://ts2:7");
+    system.setTarget(16, "rfc2217://ts2:8");
+    EXPECT_EQ(system.device(1)->path, "socket://ts2:7");
+    EXPECT_EQ(system.device(2)->path, "/dev/ttyS1");
+    EXPECT_FALSE(system.device(3));
+    EXPECT_EQ(system.device(16)->path, "rfc2217://ts2:8");
+    EXPECT_FALSE(system.isDirectory());
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include "devicefacts.h"
 
+#include "networktarget.h"
+
 #include <QRegularExpression>
 
 #include <array>
@@ -79,8 +81,20 @@ QString deviceKindName(DeviceKind kind) {
             return QStringLiteral("other");
         case DeviceKind::Missing:
             return QStringLiteral("missing");
+        case DeviceKind::Network:
+            return QStringLiteral("network");
     }
     return {};
+}
+
+DeviceFacts networkFacts(const QString& url) {
+    DeviceFacts facts;
+    facts.node = url;
+    facts.kind = DeviceKind::Network;
+    if (const auto target = parseNetworkTarget(url))
+        facts.driver = target->protocol == NetworkProtocol::Rfc2217 ? QStringLiteral("rfc2217")
+                                                                    : QStringLiteral("socket");
+    return facts;
 }
 
 QString uartTypeName(int portType) {

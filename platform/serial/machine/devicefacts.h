@@ -23,6 +23,7 @@ enum class DeviceKind {
     Virtual,    ///< a pseudo-terminal or a virtual console: no hardware behind it
     Other,      ///< anything else that exists: another tty driver, a FIFO, a plain file
     Missing,    ///< nothing is there (a dangling link)
+    Network,    ///< a serial port behind a terminal server, named by its URL
 };
 
 /// The word for `kind` in machine-readable output ("uart", "usb-serial", ...).
@@ -48,10 +49,11 @@ struct DeviceFacts {
     QString node;  ///< where the mapped path leads (the path itself if it leads nowhere)
     QString name;  ///< kernel name, empty when the kernel lists no tty there
     DeviceKind kind = DeviceKind::Missing;  ///< what kind of device it is
-    QString uartType;     ///< "16550A", ... for a UART; "unknown" when the core found none there
-    QString driver;       ///< the USB driver as udev names it, else the one that binds the hardware
-    QStringList links;    ///< the /dev/serial/by-id and by-path links that lead to the node
-    QString description;  ///< the model, as udev names it
+    QString uartType;   ///< "16550A", ... for a UART; "unknown" when the core found none there
+    QString driver;     ///< the USB driver as udev names it, else the one that binds the hardware;
+                        ///< for a network port its protocol
+    QStringList links;  ///< the /dev/serial/by-id and by-path links that lead to the node
+    QString description;      ///< the model, as udev names it
     QString manufacturer;     ///< the vendor, as udev names it
     QString usbId;            ///< "vvvv:pppp"
     QString serial;           ///< the device's serial number, as udev has it
@@ -81,7 +83,13 @@ struct DeviceFactsSources {
 /// sysfs attributes only. Never opens the device.
 QELV_EXPORT SysfsTty readSysfsTty(const QString& path, const QString& sysRoot);
 
-/// The facts of the device that `path` leads to. Never opens the device.
+/// The facts of a network serial port, from its URL alone (nothing is looked up or
+/// connected): the URL as its node, kind Network, the protocol ("rfc2217" or "socket") as its
+/// driver.
+QELV_EXPORT DeviceFacts networkFacts(const QString& url);
+
+/// The facts of the device that `path` leads to (networkFacts for a URL). Never opens the
+/// device.
 QELV_EXPORT DeviceFacts readDeviceFacts(const QString& path,
                                         const DeviceFactsSources& sources = {});
 

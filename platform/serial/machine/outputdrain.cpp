@@ -17,7 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr milliseconds kMargin{150};
 // The kernel says how much it holds but cannot wake us when it empties; this is how often
 // it is asked again.
 constexpr milliseconds kQueueLook{2};
@@ -29,18 +28,13 @@ qint64 kernelQueue(int fd) {
     return std::max(held, 0);
 }
 
-int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<milliseconds::rep>(left.count(), 0));
-}
-
 // Qt writes its buffer only from the event loop or its own waits, and its waits also read
 // input, which stops working once the bounded read buffer is full; so write and poll here.
 bool drainQtBuffer(QSerialPort& port, int fd, Clock::time_point deadline) {
     for (;;) {
         port.flush();
         if (port.bytesToWrite() == 0) return true;
-        const int left = msLeft(deadline);
+        const int left = msUntil(deadline);
         if (left == 0) return false;
         pollfd writable{fd, POLLOUT, 0};
         const int ready = ::poll(&writable, 1, left);
@@ -59,11 +53,6 @@ bool drainKernelQueue(int fd, Clock::time_point deadline) {
 }
 
 }  // namespace
-
-milliseconds drainBound(qint64 bytes, int baudRate) {
-    const qint64 rate = baudRate > 0 ? baudRate : 9600;
-    return milliseconds(bytes * 10 * 1000 / rate) + kMargin;
-}
 
 bool drainOutput(QSerialPort& port, int baudRate) {
     const int fd = static_cast<int>(port.handle());

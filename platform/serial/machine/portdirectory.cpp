@@ -26,7 +26,15 @@ std::shared_ptr<PortDirectory> PortDirectory::fromOptionOrEnvironment(const QStr
 
 void PortDirectory::refresh() {
     m_facts.clear();
-    if (m_enumerate) m_map = PortMap::fromDevices(m_enumerate());
+    if (!m_enumerate) return;
+    PortMap fresh = PortMap::fromDevices(m_enumerate());
+    for (const auto& [n, target] : m_map.targets()) fresh.setTarget(n, target);
+    m_map = std::move(fresh);
+}
+
+void PortDirectory::setTarget(int n, const QString& target) {
+    m_map.setTarget(n, target);
+    m_facts.erase(n);
 }
 
 std::optional<DeviceFacts> PortDirectory::facts(int n) {

@@ -36,8 +36,11 @@ public:
     static std::shared_ptr<PortDirectory> fromOptionOrEnvironment(const QString& dir);
 
     /// Forgets the facts read so far and, without a ports directory, enumerates the system's
-    /// devices again.
+    /// devices again. Targets given by setTarget stay.
     void refresh();
+    /// COMn is `target` (a device path or a network URL) from now on, through every
+    /// refresh; see PortMap::setTarget.
+    void setTarget(int n, const QString& target);
     /// The map as of the last refresh.
     const PortMap& map() const { return m_map; }
     /// What is known of COMn's device, read at most once between two refreshes; nothing for

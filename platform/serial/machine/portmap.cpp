@@ -1,11 +1,16 @@
 #include "portmap.h"
 
+#include "networktarget.h"
 #include "serialport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QtGlobal>
+
+#include <unistd.h>
+#include <climits>
 
 #include <algorithm>
 
@@ -21,6 +26,14 @@ std::pair<QString, long long> splitNumber(const QString& name) {
     while (i > 0 && name.at(i - 1).isDigit()) --i;
     if (i == name.size()) return {name, -1};
     return {name.left(i), name.mid(i).toLongLong()};
+}
+
+// What a symbolic link says, as written; empty for anything else.
+QString linkText(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink(name.constData(), buffer, sizeof buffer);
+    return length > 0 ? QFile::decodeName(QByteArray(buffer, length)) : QString();
 }
 
 }  // namespace
@@ -61,14 +74,39 @@ PortMap PortMap::single(const QString& path) {
 
 std::optional<PortDevice> PortMap::device(int n) const {
     if (n < 1 || n > kMaxPorts) return std::nullopt;
+    const auto slot = [this](int i) {
+        return static_cast<std::size_t>(i) < m_system.size() ? m_system[static_cast<std::size_t>(i)]
+                                                             : QString();
+    };
+    if (const QString named = slot(kMaxPorts + n - 1); !named.isEmpty()) return PortDevice{named};
     if (!isDirectory()) {
-        if (static_cast<std::size_t>(n) > m_system.size()) return std::nullopt;
-        return PortDevice{m_system[static_cast<std::size_t>(n - 1)]};
+        const QString node = slot(n - 1);
+        return node.isEmpty() ? std::nullopt : std::optional(PortDevice{node});
     }
     const QString entry = QDir(m_dir).filePath(QStringLiteral("com%1").arg(n));
     const QFileInfo info(entry);
     if (!info.exists() && !info.isSymLink()) return std::nullopt;
+    if (info.isSymLink()) {
+        // QFileInfo makes a link's target an absolute path; the link's own text is the URL.
+        const QString text = linkText(entry);
+        if (looksLikeUrl(text))
+            return parseNetworkTarget(text) ? std::optional(PortDevice{text}) : std::nullopt;
+    }
     return PortDevice{entry};
+}
+
+void PortMap::setTarget(int n, const QString& target) {
+    if (n < 1 || n > kMaxPorts) return;
+    constexpr std::size_t kSlots = 2 * kMaxPorts;
+    if (m_system.size() < kSlots) m_system.resize(kSlots);
+    m_system[static_cast<std::size_t>(kMaxPorts + n - 1)] = target;
+}
+
+std::map<int, QString> PortMap::targets() const {
+    std::map<int, QString> named;
+    for (std::size_t i = kMaxPorts; i < m_system.size(); ++i)
+        if (!m_system[i].isEmpty()) named[static_cast<int>(i - kMaxPorts + 1)] = m_system[i];
+    return named;
 }
 
 QString PortMap::directoryProblem(const QString& dir) {
@@ -78,6 +116,18 @@ QString PortMap::directoryProblem(const QString& dir) {
     if (!info.isReadable() || !info.isExecutable())
         return QStringLiteral("the ports directory %1 cannot be read").arg(dir);
     return {};
+}
+
+QStringList PortMap::malformedTargets(const QString& dir) {
+    QStringList malformed;
+    for (int n = 1; n <= kMaxPorts; ++n) {
+        const QString name = QStringLiteral("com%1").arg(n);
+        const QString text = linkText(QDir(dir).filePath(name));
+        QString why;
+        if (looksLikeUrl(text) && !parseNetworkTarget(text, &why))
+            malformed << QStringLiteral("%1 → %2 (%3)").arg(name, text, why);
+    }
+    return malformed;
 }
 
 QStringList PortMap::misnamedEntries(const QString& dir) {

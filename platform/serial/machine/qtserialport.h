@@ -11,10 +11,14 @@ namespace qelv {
 class QtTransport;
 
 /// The serial port component on this machine: COM numbers routed through a PortDirectory to
-/// local ttys, bytes moved by QSerialPort. Every open checks first that no other program uses
-/// the device (see RoutedSerialPort).
+/// local ttys, bytes moved by QSerialPort, or to serial ports behind terminal servers named by
+/// their URL, bytes moved over TCP (rfc2217://HOST:PORT with the line settings sent along by
+/// the telnet Com Port Control Option, socket://HOST:PORT as they are). Every open of a local
+/// tty checks first that no other program uses the device (see RoutedSerialPort); an open of a
+/// network port connects (3 s at most) and, for rfc2217, waits at most 1 s for the server to
+/// confirm the line settings.
 ///
-/// For a port named by its device path: QtSerialPort(PortMap::single(path)), then COM1.
+/// For a port named by its device path or URL: QtSerialPort(PortMap::single(path)), then COM1.
 class QELV_EXPORT QtSerialPort final : public RoutedSerialPort {
 public:
     /// Looks each open up in the map `ports` holds at that moment.

@@ -1,4 +1,5 @@
 #include "routedserialport.h"
+#include "networktarget.h"
 #include "portguard.h"
 #include "porttexts.h"
 
@@ -70,11 +71,17 @@ QString RoutedSerialPort::devicePath() const {
 void RoutedSerialPort::open() {
     const auto dev = m_ports->map().device(m_commPort);
     if (!dev) throw ModemError(errc::kPortOpenFailed, porttexts::kAbsent, OpenFailure::Absent);
-    // The claim is checked under the name as mapped (a lock file may carry a link's name);
-    // the transport opens the device the name leads to.
-    auto guard = PortGuard::acquire(dev->path);
-    m_transport->open(QFileInfo(dev->path).canonicalFilePath(), m_settings, m_handshaking);
-    m_guard = std::move(guard);
+    if (looksLikeUrl(dev->path)) {
+        // A port behind a terminal server is claimed by connecting to it: whether another
+        // client has it is the server's to say.
+        m_transport->open(dev->path, m_settings, m_handshaking);
+    } else {
+        // The claim is checked under the name as mapped (a lock file may carry a link's
+        // name); the transport opens the device the name leads to.
+        auto guard = PortGuard::acquire(dev->path);
+        m_transport->open(QFileInfo(dev->path).canonicalFilePath(), m_settings, m_handshaking);
+        m_guard = std::move(guard);
+    }
     m_transport->setDtr(m_dtr);
     if (m_handshaking < 2) m_transport->setRts(m_rts);
 }

@@ -17,8 +17,10 @@ class PortGuard;
 
 /// The serial port component as a router: at each open it looks the COM number up in the map
 /// its PortDirectory holds at that moment, checks that no other program uses the device and
-/// claims it (PortGuard), and only then lets its transport open the device. The transport
-/// moves the bytes; the router owns the port's settings, which it hands down at the open.
+/// claims it (PortGuard), and only then lets its transport open the device. A device that is
+/// a network URL (rfc2217://, socket://) goes to the transport as it is, unclaimed: whether
+/// another client has it is the server's to say. The transport moves the bytes; the router
+/// owns the port's settings, which it hands down at the open.
 class QELV_EXPORT RoutedSerialPort : public SerialPort {
 public:
     /// Routes through the map `ports` holds at each open, to devices `transport` opens.

@@ -2,6 +2,7 @@
 // device itself would raise DTR and can reset what is behind it.
 
 #include "devicefacts.h"
+#include "networktarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,7 @@ SysfsTty readSysfsTty(const QString& path, const QString& sysRoot) {
 }
 
 DeviceFacts readDeviceFacts(const QString& path, const DeviceFactsSources& sources) {
+    if (looksLikeUrl(path)) return networkFacts(path);
     const SysfsTty tty = readSysfsTty(path, sources.sysRoot);
     const QString node = QFileInfo(path).canonicalFilePath();
     UdevProperties udev;
