@@ -8,6 +8,7 @@
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "surveyrun.h"
+#include "terminalwidth.h"
 #include "unitfactory.h"
 #include "version.h"
 
@@ -22,8 +23,10 @@ constexpr int kExitInterrupted = 128 + SIGINT;
 
 void printGrid(Output output, const GridCells& cells, const PortMap& map, bool complete) {
     const DeviceLookup device = [&map](int n) { return devicePathFor(map, n); };
-    const QByteArray out = output == Output::Json ? renderJson(cells, device, complete)
-                                                  : renderTable(cells, device, complete).toUtf8();
+    const QByteArray out =
+        output == Output::Json
+            ? renderJson(cells, device, complete)
+            : renderTable(cells, device, complete, outputColumns(stdout)).toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);
 }
