@@ -55,6 +55,10 @@ public:
     // at its next wait.
     void Form_Unload(std::int16_t& cancel);
     void Command1_Click();
+    // Between surveys, when the machine's devices changed: each port name the grid has gets
+    // the tooltip describePort gives now, saying so when that is not the device the last
+    // survey found. The results and the current cell stay as they are.
+    void describePorts();
 
     // The number of port steps a whole survey goes through (each pass, each port).
     static constexpr int kSurveySteps = survey::kSurveySteps;
@@ -103,6 +107,8 @@ private:
     Environment m_env;
     ErrorRule m_rule;
     int m_progress = 0;
+    // Each port's device as the last survey described it, by port number; null before.
+    std::vector<QString> m_surveyedDevices;
 };
 
 }  // namespace qelv
