@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -52,21 +53,35 @@ qsizetype largestCell(const GridCells& cells) {
     return largest;
 }
 
-// Counts the paints of one widget, telling `onPaint` of each.
-class PaintCounter final : public QObject {
+// Tells `onPaint` of each paint of one widget.
+class PaintSpy final : public QObject {
 public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
+    explicit PaintSpy(QWidget* widget) { widget->installEventFilter(this); }
     std::function<void()> onPaint;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::Paint) return false;
-        ++paints;
-        if (onPaint) onPaint();
+        if (event->type() == QEvent::Paint && onPaint) onPaint();
         return false;
     }
 };
+
+// The median and the largest wall time, and the median CPU time, of `rounds` runs of `work`.
+struct Spread {
+    double medianMs = 0;
+    double maxMs = 0;
+    double medianCpuMs = 0;
+};
+
+Spread timed(int rounds, const std::function<void(int round)>& work) {
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < rounds; ++i) {
+        const Usage usage = measure([&] { work(i); });
+        wall.push_back(usage.wallMs);
+        cpu.push_back(usage.cpuMs);
+    }
+    return {median(wall), maxOf(wall), median(cpu)};
+}
 
 struct WindowRun {
     explicit WindowRun(const QString& dir)
@@ -100,80 +115,77 @@ struct WindowRun {
     MainForm form;
 };
 
-int windowProbe(const QString& dir, int argc, char** argv) {
-    QApplication app(argc, argv);
-    WindowRun run(dir);
-    GridView* view = run.window.MSFlexGrid1().view();
-    PaintCounter gridPaints(view->viewport());
+struct SurveyInUse {
+    Usage usage;
+    qint64 lateMaxMs = 0;        // how late the 20 ms timer fired at worst
+    double resizeLateMaxMs = 0;  // from a resize to the grid's next paint, at worst
+    int resizes = 0;
+};
 
-    // A timer the event loop should fire every 20 ms, and a user who nudges the window's
-    // size every 250 ms, both for the length of the survey.
+// The survey with a timer the event loop should fire every 20 ms, and a user who nudges the
+// window's size every 250 ms, both for the length of the survey.
+SurveyInUse surveyInUse(WindowRun& run) {
+    SurveyInUse figures;
     QElapsedTimer clock;
     clock.start();
     qint64 lastTick = 0;
-    qint64 lateMax = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
-        lateMax = std::max(lateMax, now - lastTick - 20);
+        figures.lateMaxMs = std::max(figures.lateMaxMs, now - lastTick - 20);
         lastTick = now;
     });
     double resizeAsked = -1;
-    double resizeLateMax = 0;
-    int resizes = 0;
     QTimer nudge;
     QObject::connect(&nudge, &QTimer::timeout, [&] {
         if (resizeAsked >= 0) return;
         resizeAsked = monotonicMs();
-        const int step = (++resizes % 2) ? 8 : -8;
+        const int step = (++figures.resizes % 2) ? 8 : -8;
         run.window.resize(run.window.width() + step, run.window.height());
     });
+    PaintSpy gridPaints(run.window.MSFlexGrid1().view()->viewport());
     gridPaints.onPaint = [&] {
         if (resizeAsked < 0) return;
-        resizeLateMax = std::max(resizeLateMax, monotonicMs() - resizeAsked);
+        figures.resizeLateMaxMs = std::max(figures.resizeLateMaxMs, monotonicMs() - resizeAsked);
         resizeAsked = -1;
     };
     tick.start(20);
     nudge.start(250);
-    const Usage usage = measure([&] { run.form.Command1_Click(); });
-    tick.stop();
-    nudge.stop();
-    gridPaints.onPaint = nullptr;
+    figures.usage = measure([&] { run.form.Command1_Click(); });
+    return figures;
+}
+
+int windowProbe(const QString& dir, int argc, char** argv) {
+    QApplication app(argc, argv);
+    WindowRun run(dir);
+    const SurveyInUse during = surveyInUse(run);
     QCoreApplication::processEvents();
 
-    std::vector<double> resizeMs, resizeCpuMs, repaintMs, repaintCpuMs, toolTipMs;
-    for (int i = 0; i < kRounds; ++i) {
+    // The platform paints a window at its next frame; the paint is made at once here, so
+    // that the figure is the work a resize costs rather than the wait for a frame.
+    const Spread resize = timed(kRounds, [&](int i) {
         const int step = i % 2 ? 20 : -20;
-        // The platform paints a window at its next frame; the paint is made at once here, so
-        // that the figure is the work a resize costs rather than the wait for a frame.
-        const Usage resize = measure([&] {
-            run.window.resize(run.window.width() + step, run.window.height() + step);
-            QCoreApplication::processEvents();
-            run.window.repaint();
-        });
-        resizeMs.push_back(resize.wallMs);
-        resizeCpuMs.push_back(resize.cpuMs);
-        const Usage repaint = measure([&] { view->viewport()->repaint(); });
-        repaintMs.push_back(repaint.wallMs);
-        repaintCpuMs.push_back(repaint.cpuMs);
-    }
+        run.window.resize(run.window.width() + step, run.window.height() + step);
+        QCoreApplication::processEvents();
+        run.window.repaint();
+    });
+    GridView* view = run.window.MSFlexGrid1().view();
+    const Spread repaint = timed(kRounds, [&](int) { view->viewport()->repaint(); });
     const QModelIndex flood = view->model()->index(kFloodPort - 1, survey::kAtCol - 1);
     const QPoint at = view->visualRect(flood).center();
-    for (int i = 0; i < kRounds; ++i) {
+    const Spread toolTip = timed(kRounds, [&](int) {
         QHelpEvent hover(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
-        toolTipMs.push_back(
-            measure([&] { QCoreApplication::sendEvent(view->viewport(), &hover); }).wallMs);
+        QCoreApplication::sendEvent(view->viewport(), &hover);
         QToolTip::hideText();
-        QCoreApplication::processEvents();
-    }
+    });
     std::printf(
         "window-flood-probe wall_ms=%.1f cpu_ms=%.1f late_max_ms=%lld resize_late_max_ms=%.1f "
         "resizes=%d resize_ms=%.2f resize_max_ms=%.2f resize_cpu_ms=%.2f repaint_ms=%.2f "
         "repaint_max_ms=%.2f repaint_cpu_ms=%.2f tooltip_ms=%.2f tooltip_max_ms=%.2f "
         "cell_chars=%lld\n",
-        usage.wallMs, usage.cpuMs, static_cast<long long>(lateMax), resizeLateMax, resizes,
-        median(resizeMs), maxOf(resizeMs), median(resizeCpuMs), median(repaintMs), maxOf(repaintMs),
-        median(repaintCpuMs), median(toolTipMs), maxOf(toolTipMs),
+        during.usage.wallMs, during.usage.cpuMs, static_cast<long long>(during.lateMaxMs),
+        during.resizeLateMaxMs, during.resizes, resize.medianMs, resize.maxMs, resize.medianCpuMs,
+        repaint.medianMs, repaint.maxMs, repaint.medianCpuMs, toolTip.medianMs, toolTip.maxMs,
         static_cast<long long>(largestCell(run.window.MSFlexGrid1().cells())));
     return 0;
 }
@@ -185,6 +197,42 @@ int textProbe(const QString& dir, int argc, char** argv) {
     std::printf("window-flood-probe wall_ms=%.1f cpu_ms=%.1f cell_chars=%lld\n", usage.wallMs,
                 usage.cpuMs, static_cast<long long>(largestCell(run.widgets.MSFlexGrid1.cells())));
     return 0;
+}
+
+using Figures = std::map<QString, double>;
+
+void reportFigures(Report& report, const Figures& w, const Figures& t) {
+    const double ratio = w.at(QStringLiteral("wall_ms")) / t.at(QStringLiteral("wall_ms"));
+    report.add("7", "survey wall, window (offscreen) / --text, flood among 5",
+               format("%.0f / %.0f ms = %.3f", w.at(QStringLiteral("wall_ms")),
+                      t.at(QStringLiteral("wall_ms")), ratio),
+               "<= 1.05", verdictFor(ratio <= 1.05));
+    report.add("7", "  timer every 20 ms during the window's survey: latest",
+               format("%.0f ms late", w.at(QStringLiteral("late_max_ms"))), "none set",
+               Verdict::Info);
+    report.add("7", "  a resize during the survey -> grid repainted, latest",
+               format("%.0f ms (%.0f resizes)", w.at(QStringLiteral("resize_late_max_ms")),
+                      w.at(QStringLiteral("resizes"))),
+               "none set", Verdict::Info);
+    report.add("7", "after it: resize, handled and window repainted",
+               format("%.2f ms median, %.2f max of %d (CPU %.2f ms)",
+                      w.at(QStringLiteral("resize_ms")), w.at(QStringLiteral("resize_max_ms")),
+                      kRounds, w.at(QStringLiteral("resize_cpu_ms"))),
+               "< 16 ms", verdictFor(w.at(QStringLiteral("resize_max_ms")) < 16));
+    report.add("7", "after it: repaint of the grid",
+               format("%.2f ms median, %.2f max of %d (CPU %.2f ms)",
+                      w.at(QStringLiteral("repaint_ms")), w.at(QStringLiteral("repaint_max_ms")),
+                      kRounds, w.at(QStringLiteral("repaint_cpu_ms"))),
+               "< 16 ms", verdictFor(w.at(QStringLiteral("repaint_max_ms")) < 16));
+    report.add("7", "after it: tooltip of the flooded cell",
+               format("%.2f ms median, %.2f max of %d", w.at(QStringLiteral("tooltip_ms")),
+                      w.at(QStringLiteral("tooltip_max_ms")), kRounds),
+               "none set", Verdict::Info);
+    report.note(
+        format("7  the flooded cell holds %.0f characters (window) and %.0f (--text); "
+               "CPU during the survey: window %.0f ms, --text %.0f ms.",
+               w.at(QStringLiteral("cell_chars")), t.at(QStringLiteral("cell_chars")),
+               w.at(QStringLiteral("cpu_ms")), t.at(QStringLiteral("cpu_ms"))));
 }
 
 }  // namespace
@@ -230,39 +278,7 @@ void windowFloodFigures(Report& report) {
                    Verdict::NotRun);
         return;
     }
-    const auto& w = *window;
-    const auto& t = *text;
-    const double ratio = w.at(QStringLiteral("wall_ms")) / t.at(QStringLiteral("wall_ms"));
-    report.add("7", "survey wall, window (offscreen) / --text, flood among 5",
-               format("%.0f / %.0f ms = %.3f", w.at(QStringLiteral("wall_ms")),
-                      t.at(QStringLiteral("wall_ms")), ratio),
-               "<= 1.05", verdictFor(ratio <= 1.05));
-    report.add("7", "  timer every 20 ms during the window's survey: latest",
-               format("%.0f ms late", w.at(QStringLiteral("late_max_ms"))), "none set",
-               Verdict::Info);
-    report.add("7", "  a resize during the survey -> grid repainted, latest",
-               format("%.0f ms (%.0f resizes)", w.at(QStringLiteral("resize_late_max_ms")),
-                      w.at(QStringLiteral("resizes"))),
-               "none set", Verdict::Info);
-    report.add("7", "after it: resize, handled and window repainted",
-               format("%.2f ms median, %.2f max of %d (CPU %.2f ms)",
-                      w.at(QStringLiteral("resize_ms")), w.at(QStringLiteral("resize_max_ms")),
-                      kRounds, w.at(QStringLiteral("resize_cpu_ms"))),
-               "< 16 ms", verdictFor(w.at(QStringLiteral("resize_max_ms")) < 16));
-    report.add("7", "after it: repaint of the grid",
-               format("%.2f ms median, %.2f max of %d (CPU %.2f ms)",
-                      w.at(QStringLiteral("repaint_ms")), w.at(QStringLiteral("repaint_max_ms")),
-                      kRounds, w.at(QStringLiteral("repaint_cpu_ms"))),
-               "< 16 ms", verdictFor(w.at(QStringLiteral("repaint_max_ms")) < 16));
-    report.add("7", "after it: tooltip of the flooded cell",
-               format("%.2f ms median, %.2f max of %d", w.at(QStringLiteral("tooltip_ms")),
-                      w.at(QStringLiteral("tooltip_max_ms")), kRounds),
-               "none set", Verdict::Info);
-    report.note(
-        format("7  the flooded cell holds %.0f characters (window) and %.0f (--text); "
-               "CPU during the survey: window %.0f ms, --text %.0f ms.",
-               w.at(QStringLiteral("cell_chars")), t.at(QStringLiteral("cell_chars")),
-               w.at(QStringLiteral("cpu_ms")), t.at(QStringLiteral("cpu_ms"))));
+    reportFigures(report, *window, *text);
 }
 
 }  // namespace qelv::bench

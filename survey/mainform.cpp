@@ -73,11 +73,13 @@ void MainForm::describePorts() {
     for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
         const QString& surveyed = m_surveyedDevices[static_cast<std::size_t>(n)];
         if (surveyed.isNull()) continue;
-        QString now = m_env.describePort(n);
-        if (now != surveyed) now += QStringLiteral("\n\n") + kDeviceChanged;
-        m_rule.step([&] { m_w.MSFlexGrid1.setRow(n); });
-        m_rule.step([&] { m_w.MSFlexGrid1.setCol(kPortCol); });
-        m_rule.step([&] { m_w.MSFlexGrid1.setCellToolTip(now); });
+        m_rule.step([&] {
+            QString now = m_env.describePort(n);
+            if (now != surveyed) now += QStringLiteral("\n\n") + kDeviceChanged;
+            m_w.MSFlexGrid1.setRow(n);
+            m_w.MSFlexGrid1.setCol(kPortCol);
+            m_w.MSFlexGrid1.setCellToolTip(now);
+        });
     }
     m_rule.step([&] { m_w.MSFlexGrid1.setRow(row); });
     m_rule.step([&] { m_w.MSFlexGrid1.setCol(col); });

@@ -11,7 +11,7 @@ namespace qelv {
 
 // A row of the grid is never more than this many lines high.
 inline constexpr int kCellLines = 4;
-// Shown characters of one line of a cell: wider than any column a screen holds.
+// Shown characters of one line of a cell: more than a column of any likely width holds.
 inline constexpr qsizetype kCellLineLength = 300;
 
 // Modem replies arrive with CR LF, lone CR and stray control bytes. What the grid shows is
