@@ -2,7 +2,7 @@
 
 #include "jsonwriter.h"
 #include "surveytexts.h"
-#include "terminalwidth.h"
+#include "tablelayout.h"
 #include "textescape.h"
 
 #include <QJsonArray>
@@ -42,27 +42,6 @@ std::vector<QStringList> tableRows(const GridCells& cells, const DeviceLookup& d
         rows.push_back(line);
     }
     return rows;
-}
-
-QString aligned(const std::vector<QStringList>& rows) {
-    std::vector<int> widths;
-    for (const QStringList& line : rows)
-        for (qsizetype col = 0; col < line.size(); ++col) {
-            if (widths.size() <= static_cast<std::size_t>(col)) widths.push_back(0);
-            widths[static_cast<std::size_t>(col)] =
-                std::max(widths[static_cast<std::size_t>(col)], displayWidth(line[col]));
-        }
-    QString out;
-    for (const QStringList& line : rows) {
-        QString text;
-        for (qsizetype col = 0; col < line.size(); ++col) {
-            const int pad = widths[static_cast<std::size_t>(col)] - displayWidth(line[col]);
-            text += line[col] + QString(std::max(0, pad) + 2, u' ');
-        }
-        while (text.endsWith(u' ')) text.chop(1);
-        out += text + u'\n';
-    }
-    return out;
 }
 
 // The reason escaped, and the reply that failed the check indented under it.
@@ -120,8 +99,9 @@ QJsonObject jsonCell(const GridCell& cell, bool withReply) {
 
 }  // namespace
 
-QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete) {
-    QString out = aligned(tableRows(cells, device));
+QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete, int width) {
+    // A path is cut at its start: its end names the device.
+    QString out = alignedTable(tableRows(cells, device), width, {1});
     const QString why = notes(cells);
     if (!why.isEmpty()) out += u'\n' + why;
     if (!complete) out += u'\n' + survey::kInterrupted + u'\n';

@@ -15,10 +15,12 @@ using DeviceLookup = std::function<std::optional<QString>(int port)>;
 
 // The grid as an aligned table for a terminal: one line per row, the port's device path
 // beside its name, every text escaped (escapeForTerminal). A cell that failed its check shows
-// "×". Under the table, one note per reason a port did not open or a check failed, naming
-// the ports, with the reply that failed the check; and, for a survey that did not complete,
-// a line saying so.
-QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete);
+// "×". A table wider than `width` terminal columns (0: any width) is narrowed to fit, its
+// longest cells shortened with a mark (alignedTable). Under the table, one note per reason a
+// port did not open or a check failed, naming the ports, with the reply that failed the check
+// (never shortened); and, for a survey that did not complete, a line saying so.
+QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete,
+                    int width = 0);
 
 // The grid as one JSON object on one line:
 // {"complete": true | false,

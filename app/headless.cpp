@@ -10,6 +10,7 @@
 #include "qteventpump.h"
 #include "shutdown.h"
 #include "surveyrun.h"
+#include "terminalwidth.h"
 #include "unitfactory.h"
 #include "version.h"
 
@@ -29,6 +30,7 @@ struct SurveyRun {
     const PortMap& map;
     bool complete;
     std::chrono::milliseconds duration;
+    int columns;  // how wide the table may be
 };
 
 QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
@@ -54,7 +56,7 @@ QByteArray render(Output output, const SurveyRun& run) {
         case Output::Metrics:
             return metricsOf(run, device);
         default:
-            return renderTable(run.cells, device, run.complete).toUtf8();
+            return renderTable(run.cells, device, run.complete, run.columns).toUtf8();
     }
 }
 
@@ -90,9 +92,9 @@ int runHeadless(const Options& options) {
     // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
     // sent them may no longer be reading. A file is only ever replaced by a whole survey.
     if (exitCode != kExitOk && (exitCode != kExitInterrupted || target.toFile())) return exitCode;
-    const int delivered =
-        target.deliver(render(options.output, {form, widgets.MSFlexGrid1.cells(), ports->map(),
-                                               exitCode == kExitOk, took}));
+    const int delivered = target.deliver(render(
+        options.output, {form, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk, took,
+                         outputColumns(target.toFile() ? nullptr : stdout)}));
     return exitCode != kExitOk ? exitCode : delivered;
 }
 

@@ -2,6 +2,8 @@
 
 #include "version.h"
 
+#include <optional>
+
 namespace qelv {
 
 bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
@@ -100,12 +102,17 @@ Options only(RunMode mode) {
 Options parseOptions(const QStringList& args) {
     Options options;
     QStringList given;
+    std::optional<RunMode> asked;  // --help or --version, whichever comes first
     for (qsizetype i = 0; i < args.size() && options.error.isEmpty(); ++i) {
         const QString& arg = args.at(i);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
-            return only(RunMode::Help);
-        if (arg == QLatin1String("--version") || arg == QLatin1String("-V"))
-            return only(RunMode::Version);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            asked = asked.value_or(RunMode::Help);
+            continue;
+        }
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-V")) {
+            asked = asked.value_or(RunMode::Version);
+            continue;
+        }
         QString name = arg.section(u'=', 0, 0);
         QString target;
         if (takeOptionValue(args, i, QStringLiteral("--ports"), options.portsDir, options.error) ||
@@ -122,6 +129,9 @@ Options parseOptions(const QStringList& args) {
         }
         if (options.error.isEmpty() && !given.contains(name)) given << name;
     }
+    // Help and version answer whatever modes were given with them, but a word that is no
+    // option is a mistake wherever it stands.
+    if (asked && options.error.isEmpty()) return only(*asked);
     if (options.error.isEmpty()) options.error = clashIn(given);
     if (options.error.isEmpty()) settle(options, given);
     if (options.error.isEmpty() && given.contains(QLatin1String("--output")))

@@ -32,7 +32,8 @@ bool takeOptionValue(const QStringList& args, qsizetype& i, const QString& name,
 // Parses the program's arguments (without the program name). Modes never override each
 // other: --demo goes with --text or --json (the bench shown that way), --list with --json;
 // any other two modes, or --ports with a mode that maps no ports of the machine, are an
-// error naming the two options.
+// error naming the two options. --help and --version win over any mode, not over an argument
+// that is not understood, wherever it stands.
 Options parseOptions(const QStringList& arguments);
 
 QString helpText();

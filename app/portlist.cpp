@@ -3,6 +3,7 @@
 #include "devicetext.h"
 #include "jsonwriter.h"
 #include "surveyshape.h"
+#include "tablelayout.h"
 #include "textescape.h"
 
 #include <QJsonArray>
@@ -60,18 +61,18 @@ std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use)
 }
 
 QString renderPortList(const std::vector<ListedPort>& ports) {
-    QString out;
+    std::vector<QStringList> rows;
     for (const ListedPort& port : ports) {
         QString path = escapeForTerminal(port.device);
         if (port.facts.node != port.device)
             path += QStringLiteral(" → ") + escapeForTerminal(port.facts.node);
         QStringList facts = describeFacts(port.facts, escapeForTerminal);
         if (port.use) facts << escapeForTerminal(port.use->reason);
-        out += QStringLiteral("COM%1  %2  %3\n")
-                   .arg(port.number)
-                   .arg(path, facts.join(QStringLiteral("; ")));
+        rows.push_back(
+            {QStringLiteral("COM%1").arg(port.number), path, facts.join(QStringLiteral("; "))});
     }
-    return out;
+    // Aligned like the survey's table, so that COM10 and a longer path shift nothing.
+    return alignedTable(rows, 0);
 }
 
 QByteArray renderPortListJson(const std::vector<ListedPort>& ports) {

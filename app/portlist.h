@@ -27,7 +27,8 @@ using PortUseCheck = std::function<std::optional<PortUse>(const QString& deviceP
 // (`use`, findPortUse unless given). Opens no device; only ttys are asked about.
 std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use = {});
 
-// One line per port: "COM1  PATH  FACT; FACT; ...", device texts escaped for the terminal.
+// One line per port: "COM1  PATH  FACT; FACT; ...", device texts escaped for the terminal,
+// names and paths in aligned columns.
 QString renderPortList(const std::vector<ListedPort>& ports);
 
 // {"ports": [{"port": "COM1", "device": PATH, "node": PATH, "links": [...], "driver": S,

@@ -1,11 +1,11 @@
 #include "runmodes.h"
 
+#include "devicefollower.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "qteventpump.h"
 #include "qtmainwindow.h"
 #include "shutdown.h"
-#include "surveyrun.h"
 #include "unitfactory.h"
 #include "version.h"
 
@@ -33,9 +33,11 @@ int runWindow(const Options& options, bool startAtOnce) {
         std::int16_t cancel = 0;
         form.Form_Unload(cancel);
     });
-    QObject::connect(&window, &QtMainWindow::startClicked, [&form, &ports] {
+    DeviceWatch watch(udevTtyEvents());
+    DeviceFollower devices(watch, *ports, form);
+    QObject::connect(&window, &QtMainWindow::startClicked, [&devices] {
         try {
-            runSurvey(form, *ports);
+            devices.survey();
         } catch (const ShutdownRequested& request) {
             // The close or signal that asked for this already ended the main loop's future;
             // what is left is to let go of the port before anything else.

@@ -20,6 +20,7 @@
 #include "qtserialport.h"
 #include "report.h"
 #include "surveytexts.h"
+#include "windowflood.h"
 
 #include <QApplication>
 #include <QDir>
@@ -402,9 +403,12 @@ int main(int argc, char** argv) {
         return runFloodProbe(args.mid(1), argc, argv);
     if (!args.isEmpty() && args.first() == QLatin1String("--urandom-probe"))
         return runUrandomProbe(args.mid(1), argc, argv);
+    if (!args.isEmpty() && args.first() == QLatin1String("--window-flood-probe"))
+        return runWindowFloodProbe(args.mid(1), argc, argv);
     if (args.contains(QLatin1String("--help"))) {
         std::printf(
-            "usage: qelv_bench [--no-xvfb] [--parallel-only | --network-only]\n"
+            "usage: qelv_bench [--no-xvfb] [--parallel-only | --network-only |\n"
+            "                   --window-flood-only]\n"
             "Measures the unit's waits, the survey and the window beside the old "
             "busy-polling loops and prints one table (about a minute).\n");
         return 0;
@@ -429,6 +433,11 @@ int main(int argc, char** argv) {
         report.print();
         return report.anyNotRun() ? 1 : 0;
     }
+    if (args.contains(QLatin1String("--window-flood-only"))) {
+        windowFloodFigures(report);
+        report.print();
+        return report.anyNotRun() ? 1 : 0;
+    }
     windowFigures(report, mainStart, appMs, tryXvfb);
     waitsFigures(report);
     passOneFigures(report);
@@ -438,6 +447,7 @@ int main(int argc, char** argv) {
     floodSurveyFigures(report);
     parallelFigures(report);
     networkFigures(report);
+    windowFloodFigures(report);
     report.note(
         format("Load average (1, 5, 15 min) at the start: %s; at the end: %s; %d cores. A busy "
                "loop below ~100 %% of a core means other work shared the cores.",

@@ -9,7 +9,7 @@ namespace qelv {
 using namespace survey;
 
 MainForm::MainForm(FormWidgets widgets, Environment environment)
-    : m_w(widgets), m_env(std::move(environment)) {}
+    : m_w(widgets), m_env(std::move(environment)), m_surveyedDevices(kLastPort + 1) {}
 
 Mdcomm& MainForm::unit() {
     return m_env.unit();
@@ -65,6 +65,26 @@ void MainForm::Command1_Click() {
     m_w.StatusBar1.setProgress(0, 0);
     m_w.Command1.setCaption(kIdleCaption);
     m_w.Command1.setEnabled(true);
+}
+
+void MainForm::describePorts() {
+    if (!m_env.describePort) return;
+    const int row = m_w.MSFlexGrid1.row();
+    const int col = m_w.MSFlexGrid1.col();
+    for (std::int16_t n = kFirstPort; n <= kLastPort; ++n) {
+        const QString& surveyed = m_surveyedDevices[static_cast<std::size_t>(n)];
+        if (surveyed.isNull()) continue;
+        m_rule.step([&] {
+            QString now = m_env.describePort(n);
+            if (now != surveyed) now += QStringLiteral("\n\n") + kDeviceChanged;
+            m_w.MSFlexGrid1.setRow(n);
+            m_w.MSFlexGrid1.setCol(kPortCol);
+            m_w.MSFlexGrid1.setCellToolTip(now);
+        });
+    }
+    m_rule.step([&] { m_w.MSFlexGrid1.setRow(row); });
+    m_rule.step([&] { m_w.MSFlexGrid1.setCol(col); });
+    m_rule.clear();
 }
 
 void MainForm::advanceProgress() {

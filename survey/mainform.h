@@ -57,6 +57,10 @@ public:
     // at its next wait.
     void Form_Unload(std::int16_t& cancel);
     void Command1_Click();
+    // Between surveys, when the machine's devices changed: each port name the grid has gets
+    // the tooltip describePort gives now, saying so when that is not the device the last
+    // survey found. The results and the current cell stay as they are.
+    void describePorts();
 
     // How long port n's exchange in the pass that writes `resultCol` took in the latest
     // survey, from the command's send to the end of the collection by the unit's clock;
@@ -114,6 +118,8 @@ private:
     int m_progress = 0;
     std::array<std::array<std::optional<std::chrono::milliseconds>, survey::kCols>, survey::kRows>
         m_exchangeTimes{};
+    // Each port's device as the last survey described it, by port number; null before.
+    std::vector<QString> m_surveyedDevices;
 };
 
 }  // namespace qelv

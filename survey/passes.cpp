@@ -32,7 +32,10 @@ void MainForm::detectPort(std::int16_t n) {
     m_rule.step([&] { m_w.MSFlexGrid1.setCol(kPortCol); });
     m_rule.step([&] { m_w.MSFlexGrid1.setText(portName(n)); });
     if (m_env.describePort)
-        m_rule.step([&] { m_w.MSFlexGrid1.setCellToolTip(m_env.describePort(n)); });
+        m_rule.step([&] {
+            m_surveyedDevices[static_cast<std::size_t>(n)] = m_env.describePort(n);
+            m_w.MSFlexGrid1.setCellToolTip(m_surveyedDevices[static_cast<std::size_t>(n)]);
+        });
     openPort(n);
     // The test looks at the error state, not at the port: any failed step of this iteration
     // makes the port count as not opened.

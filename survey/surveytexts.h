@@ -29,6 +29,10 @@ inline const QString kDeviceGone = QStringLiteral("機器との接続が切れ�
 inline const QString kExchangeFailed = QStringLiteral("通信に失敗しました（エラー %1）");
 inline const QString kNotReopened = QStringLiteral("ポートを開けませんでした: %1");
 
+// Under a port name's tooltip when its device is no longer the one the last survey found.
+inline const QString kDeviceChanged =
+    QStringLiteral("前回の検査の後で機器が変わりました。検査結果は前回の検査のものです。");
+
 // The text table's own texts.
 inline const QString kDeviceHeader = QStringLiteral("デバイス");
 inline const QString kNoDevice = QStringLiteral("-");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "celltext.h"
+
 #include <QFontMetrics>
 #include <QStyledItemDelegate>
 
@@ -11,7 +13,7 @@ class GridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxLines = 4;
+    static constexpr int kMaxLines = kCellLines;
     static constexpr int kVerticalMargin = 3;
 
     // The tallest a row may be at these metrics: kMaxLines lines and the cell's margins.

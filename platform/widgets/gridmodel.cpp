@@ -68,7 +68,7 @@ const GridCell* GridModel::cornerCell() const {
 QVariant GridModel::cellData(const GridCell& cell, int role) const {
     switch (role) {
         case Qt::DisplayRole:
-            return displayCellText(cell.text);
+            return shownCellText(cell.text).text;
         case kStoredTextRole:
             return cell.text;
         case kStoredToolTipRole:

@@ -28,6 +28,10 @@ namespace {
 
 QProcess* startQelv(const QStringList& args, QObject* parent = nullptr) {
     auto* process = new QProcess(parent);
+    // A table this wide shows every device text whole.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("COLUMNS"), QStringLiteral("1000"));
+    process->setProcessEnvironment(env);
     process->setProgram(QStringLiteral(QELV_BINARY_PATH));
     process->setArguments(args);
     process->start();

@@ -33,6 +33,7 @@ QProcess* start(const QStringList& args, const QString& portsEnv = {}) {
     env.remove(QStringLiteral("QELV_PORTS"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("COLUMNS"), QStringLiteral("1000"));  // no cell is shortened
     if (!portsEnv.isEmpty()) env.insert(QStringLiteral("QELV_PORTS"), portsEnv);
     process->setProcessEnvironment(env);
     process->start(QStringLiteral(QELV_BINARY_PATH), args);

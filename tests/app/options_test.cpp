@@ -21,6 +21,14 @@ TEST(Options, ModesPortsAndWhatIsNotUnderstood) {
     EXPECT_FALSE(parseOptions({"--read-log"}).error.isEmpty());
     EXPECT_FALSE(parseOptions({"--txt"}).error.isEmpty());
     EXPECT_FALSE(parseOptions({"COM1"}).error.isEmpty());
+    // Help and version do not hide a word that is no option, before or after them.
+    for (const QStringList& args : {QStringList{"--help", "--bogus"},
+                                    {"--bogus", "--help"},
+                                    {"-V", "--txt"},
+                                    {"--help", "--ports"}})
+        EXPECT_FALSE(parseOptions(args).error.isEmpty()) << args.join(' ').toStdString();
+    EXPECT_EQ(parseOptions({"--help", "--version"}).mode, RunMode::Help);
+    EXPECT_EQ(parseOptions({"-V", "--help"}).mode, RunMode::Version);
 }
 
 TEST(Options, ModesThatGoTogetherAndTheOnesThatExcludeEachOther) {

@@ -117,4 +117,23 @@ TEST_F(ListedBench, TextHasOneLinePerPortAndNoRawDeviceText) {
     EXPECT_FALSE(renderPortList(list()).contains(QChar(0x1b)));
 }
 
+// Two-digit COM numbers and paths of any length leave every port's facts in one column.
+TEST(PortListText, ColumnsStayInPlaceFromCom10On) {
+    std::vector<ListedPort> ports;
+    for (const auto& [n, device] : {std::pair{9, "/dev/ttyS8"},
+                                    {10, "/dev/ttyUSB0"},
+                                    {16, "/dev/serial/by-id/usb-FTDI-if00"}}) {
+        DeviceFacts facts;
+        facts.node = device;
+        facts.kind = DeviceKind::Other;
+        ports.push_back({n, device, facts, std::nullopt});
+    }
+    const QStringList lines = renderPortList(ports).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString& line : lines) {
+        EXPECT_EQ(line.indexOf("/dev/"), 7) << line.toStdString();
+        EXPECT_EQ(line.indexOf("種類"), 7 + 31 + 2) << line.toStdString();
+    }
+}
+
 }  // namespace

@@ -80,9 +80,10 @@ case $version_line in "qel-v $version "*) ;; *) fail "the version does not match
 [ -x /usr/libexec/qel-v/qelv-modemsim ] || fail "the simulator is missing"
 man -w qel-v >/dev/null 2>&1 || fail "man does not find qel-v(1)"
 # A demo survey without a display (about 15 s): the simulated Hayes modem answers on COM1.
+# The table is made wide enough to show its answer whole.
 state=$(mktemp -d)
 demo=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u QELV_PORTS -u QELV_MODEMSIM \
-    XDG_STATE_HOME="$state" /usr/bin/qel-v --demo 2>/dev/null) || fail "qel-v --demo: exit status $?"
+    XDG_STATE_HOME="$state" COLUMNS=1000 /usr/bin/qel-v --demo 2>/dev/null) || fail "qel-v --demo: exit status $?"
 rm -rf "$state"
 printf '%s\n' "$demo" | grep -q '^COM1 .*SIM-5600' || fail "qel-v --demo did not survey the simulated modems"
 # What building against the library takes is found where Debian looks for it.

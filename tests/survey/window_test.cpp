@@ -5,6 +5,7 @@
 #include "gridview.h"
 #include "mainform.h"
 #include "mdcomm.h"
+#include "modemsim/simulatorprocess.h"
 #include "portguard.h"
 #include "pty.h"
 #include "qteventpump.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -173,6 +176,54 @@ TEST(WindowClose, InTheMiddleOfAWaitEndsTheSurveyAndReleasesThePort) {
     EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ::close(fd);
     EXPECT_TRUE(lockFileHolder(device.slavePath()).isEmpty());
+}
+
+// A device that sends megabytes a second and answers OK puts a megabyte into both of its
+// cells; while the survey collects, draws and redraws them, a user's resizes come through and
+// a timer fires on time. (The window used to lay the whole megabyte out at every paint and
+// stall for seconds; a stall this long ends the survey early so that the test fails fast.)
+TEST(WindowFlood, AChatteringDeviceLeavesTheEventLoopResponsive) {
+    constexpr qint64 kTickMs = 20;
+    constexpr qint64 kStallMs = 750;
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"chatter@1"});
+    SystemTickClock clock;
+    QtEventPump pump;
+    QtSerialPort port(PortMap::fromDirectory(dir.path()));
+    Mdcomm unit(clock, pump, port);
+    QtMainWindow window;
+    MainForm form(window.widgets(), {.pump = pump, .unit = [&]() -> Mdcomm& { return unit; }});
+    form.Form_Load();
+    QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
+    window.show();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 last = 0;
+    qint64 latest = 0;
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = elapsed.elapsed();
+        latest = std::max(latest, now - last - kTickMs);
+        last = now;
+        ++ticks;
+        if (ticks % 5 == 0) window.resize(window.width() + (ticks % 10 ? 3 : -3), window.height());
+        if (latest > kStallMs) shutdown::request(0);
+    });
+    tick.start(kTickMs);
+    try {
+        form.Command1_Click();
+    } catch (const ShutdownRequested&) {
+        shutdown::reset();
+    }
+    tick.stop();
+    EXPECT_LE(latest, kStallMs) << "the event loop stalled";
+    const GridCell& at = window.MSFlexGrid1().cells().at(1, survey::kAtCol);
+    const GridCell& info = window.MSFlexGrid1().cells().at(1, survey::kInfoCol);
+    EXPECT_EQ(at.backColor, survey::kMark);
+    EXPECT_GT(at.text.size(), 100'000);
+    EXPECT_GT(info.text.size(), 100'000);
 }
 
 }  // namespace

@@ -227,6 +227,24 @@ TEST_F(ModemSimulatorTest, NoisyAndFloodSendWhatNoTextShouldTrust) {
     EXPECT_EQ(flood->read(filler.size()), filler);
 }
 
+// Chatter passes a check for "OK" however strictly it is judged, yet never ends an exchange
+// that waits for "OK" CR LF.
+TEST_F(ModemSimulatorTest, ChatterHoldsOkOnlyOnLinesOfItsOwn) {
+    start({"chatter@1"});
+    auto port = open(1);
+    port->send("x");
+    const std::string noise = port->read(3 * 4100);
+    int oks = 0;
+    for (auto at = noise.find("OK"); at != std::string::npos; at = noise.find("OK", at + 1)) {
+        ++oks;
+        EXPECT_TRUE(at > 0 && noise[at - 1] == '\n') << at;
+        EXPECT_TRUE(at + 2 >= noise.size() || noise[at + 2] == '\n') << at;
+    }
+    EXPECT_GE(oks, 2);
+    EXPECT_NE(noise.find('\r'), std::string::npos);
+    EXPECT_NE(noise.find('\xff'), std::string::npos);
+}
+
 TEST_F(ModemSimulatorTest, FloodKeepsToItsRate) {
     start({"flood:2000@1"});
     auto port = open(1);

@@ -71,7 +71,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
 std::string usageText() {
     return "usage: qelv-modemsim --dir DIR [--record] PROFILE[:ARG]@N [PROFILE[:ARG]@N ...]\n"
            "profiles: hayes error silent late[:MS] nolf lowerok noisy flood[:BYTES_PER_SEC]"
-           " vanish\n"
+           " chatter[:BYTES_PER_SEC] vanish\n"
            "Plays one device per PROFILE@N on a pseudo-terminal linked as DIR/comN, prints\n"
            "'ready' and creates DIR/ready, and runs until SIGTERM/SIGINT or end of stdin.\n";
 }

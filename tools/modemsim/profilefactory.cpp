@@ -39,9 +39,11 @@ std::unique_ptr<Profile> makeProfile(const DeviceRequest& request) {
         return std::make_unique<FixedReplyProfile>("\r\nOK\r\n", milliseconds(delay),
                                                    Delivery::Whole);
     }
-    if (name == "flood") {
+    if (name == "flood" || name == "chatter") {
         const long rate =
             numberArgument(request, kMaxFloodBytesPerSecond, 1, kMaxFloodBytesPerSecond);
+        if (name == "chatter")
+            return std::make_unique<FloodProfile>(static_cast<std::size_t>(rate), chatterPattern());
         return std::make_unique<FloodProfile>(static_cast<std::size_t>(rate));
     }
     if (request.argument) throw UsageError("profile '" + name + "' takes no argument");
