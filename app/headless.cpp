@@ -1,6 +1,7 @@
 #include "runmodes.h"
 
 #include "gridrender.h"
+#include "knownidentity.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
@@ -20,10 +21,13 @@ namespace {
 
 constexpr int kExitInterrupted = 128 + SIGINT;
 
-void printGrid(Output output, const GridCells& cells, const PortMap& map, bool complete) {
+void printGrid(Output output, const MainForm& form, const GridCells& cells, const PortMap& map,
+               bool complete) {
     const DeviceLookup device = [&map](int n) { return devicePathFor(map, n); };
-    const QByteArray out = output == Output::Json ? renderJson(cells, device, complete)
-                                                  : renderTable(cells, device, complete).toUtf8();
+    const IdentityLookup identity = [&form](int n) { return form.identity(n); };
+    const QByteArray out = output == Output::Json
+                               ? renderJson(cells, device, complete, identity)
+                               : renderTable(cells, device, complete, identity).toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);
 }
@@ -33,6 +37,7 @@ void printGrid(Output output, const GridCells& cells, const PortMap& map, bool c
 int runHeadless(const Options& options) {
     const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
     installUnitFactory(ports);
+    const auto known = std::make_shared<KnownIdentities>(ports);
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
@@ -41,12 +46,14 @@ int runHeadless(const Options& options) {
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(ports)});
+                   .newPort = portFactory(ports),
+                   .identify = options.identify,
+                   .knownIdentity = [known](int n) { return known->of(n); }});
     form.Form_Load();
     form.Form_Resize();
     int exitCode = kExitOk;
     try {
-        runSurvey(form, *ports);
+        runSurvey(form, *ports, known.get());
     } catch (const ShutdownRequested& request) {
         exitCode = request.exitCode();
         progress.setProgress(0, 0);  // the terminal's progress line goes, as at a normal end
@@ -55,7 +62,7 @@ int runHeadless(const Options& options) {
     // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
     // sent them may no longer be reading.
     if (exitCode != kExitOk && exitCode != kExitInterrupted) return exitCode;
-    printGrid(options.output, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk);
+    printGrid(options.output, form, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk);
     return exitCode;
 }
 

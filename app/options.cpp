@@ -26,7 +26,8 @@ namespace {
 // demo and the log reader map no ports of the machine.
 const QStringList kModeOptions = {QStringLiteral("--text"),     QStringLiteral("--json"),
                                   QStringLiteral("--demo"),     QStringLiteral("--list"),
-                                  QStringLiteral("--read-log"), QStringLiteral("--parallel")};
+                                  QStringLiteral("--read-log"), QStringLiteral("--parallel"),
+                                  QStringLiteral("--identify")};
 
 bool goTogether(const QString& a, const QString& b) {
     const auto pair = [&](const char* x, const char* y) {
@@ -36,7 +37,10 @@ bool goTogether(const QString& a, const QString& b) {
     return pair("--demo", "--text") || pair("--demo", "--json") || pair("--list", "--json") ||
            pair("--ports", "--text") || pair("--ports", "--json") || pair("--ports", "--list") ||
            pair("--parallel", "--text") || pair("--parallel", "--json") ||
-           pair("--parallel", "--demo") || pair("--parallel", "--ports");
+           pair("--parallel", "--demo") || pair("--parallel", "--ports") ||
+           pair("--identify", "--text") || pair("--identify", "--json") ||
+           pair("--identify", "--demo") || pair("--identify", "--ports") ||
+           pair("--identify", "--parallel");
 }
 
 QString clashIn(const QStringList& given) {
@@ -50,6 +54,7 @@ QString clashIn(const QStringList& given) {
 void settle(Options& options, const QStringList& given) {
     const auto has = [&given](const char* option) { return given.contains(QLatin1String(option)); };
     options.parallel = has("--parallel");
+    options.identify = has("--identify");
     if (has("--read-log"))
         options.mode = RunMode::ReadLog;
     else if (has("--list"))
@@ -108,9 +113,9 @@ QString versionText() {
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: qel-v [--ports DIR] [--parallel] [--text | --json]\n"
+        "Usage: qel-v [--ports DIR] [--parallel] [--identify] [--text | --json]\n"
         "       qel-v [--ports DIR] --list [--json]\n"
-        "       qel-v --demo [--parallel] [--text | --json]\n"
+        "       qel-v --demo [--parallel] [--identify] [--text | --json]\n"
         "       qel-v at [--ports DIR] PORT [options] COMMAND\n"
         "       qel-v --read-log FILE\n"
         "\n"
@@ -133,6 +138,15 @@ QString helpText() {
         "  --parallel    the two AT passes talk to all their ports at once: a survey takes\n"
         "                about as long as one port (3 s a pass) instead of 3 s a port;\n"
         "                the grid comes out the same\n"
+        "  --identify    after the three passes, ask each device that answered the AT\n"
+        "                check who it is, one command a line (+CGMI, +CGMM, +CGMR,\n"
+        "                +CGSN or +GMI.., then ATI, ATI3), and try a port that opened but\n"
+        "                answered nothing or noise at 115200, 57600, 38400, 19200 and\n"
+        "                4800 bit/s. The grid stays as the passes left it; the identity\n"
+        "                (manufacturer, model, revision, serial, speed, each with its\n"
+        "                source: at, modemmanager or usb) goes into the tooltips, a line\n"
+        "                under the --text table and \"identity\" in --json. What\n"
+        "                ModemManager knows of a modem it manages is shown without it\n"
         "  --ports DIR   COMn is the device DIR/comN (a link or a device node); a COMn\n"
         "                without an entry has no device. Default: $QELV_PORTS, else the\n"
         "                machine's serial devices in order (ttyS*, then others by name)\n"

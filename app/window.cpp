@@ -1,5 +1,6 @@
 #include "runmodes.h"
 
+#include "knownidentity.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "qteventpump.h"
@@ -17,6 +18,7 @@ namespace qelv {
 int runWindow(const Options& options, bool startAtOnce) {
     const auto ports = PortDirectory::fromOptionOrEnvironment(options.portsDir);
     installUnitFactory(ports);
+    const auto known = std::make_shared<KnownIdentities>(ports);
     QtEventPump pump;
     QtMainWindow window;
     MainForm form(window.widgets(),
@@ -26,16 +28,18 @@ int runWindow(const Options& options, bool startAtOnce) {
                    .endProgram = [] { QCoreApplication::exit(shutdown::exitCode()); },
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(ports)});
+                   .newPort = portFactory(ports),
+                   .identify = options.identify,
+                   .knownIdentity = [known](int n) { return known->of(n); }});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
     QObject::connect(&window, &QtMainWindow::closeRequested, [&form] {
         std::int16_t cancel = 0;
         form.Form_Unload(cancel);
     });
-    QObject::connect(&window, &QtMainWindow::startClicked, [&form, &ports] {
+    QObject::connect(&window, &QtMainWindow::startClicked, [&form, &ports, &known] {
         try {
-            runSurvey(form, *ports);
+            runSurvey(form, *ports, known.get());
         } catch (const ShutdownRequested& request) {
             // The close or signal that asked for this already ended the main loop's future;
             // what is left is to let go of the port before anything else.

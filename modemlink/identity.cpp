@@ -30,11 +30,6 @@ QString identitySourceName(IdentitySource source) {
     return {};
 }
 
-bool DeviceIdentity::isEmpty() const {
-    return !manufacturer.known() && !model.known() && !revision.known() && !serial.known() &&
-           speed == 0 && plugin.isEmpty() && state.isEmpty() && portRole.isEmpty();
-}
-
 void fillIdentity(DeviceIdentity& into, const DeviceIdentity& from) {
     fillField(into.manufacturer, from.manufacturer);
     fillField(into.model, from.model);

@@ -58,7 +58,10 @@ struct DeviceIdentity {
     ///@}
 
     /// Whether nothing at all is known.
-    bool isEmpty() const;
+    bool isEmpty() const {
+        return !manufacturer.known() && !model.known() && !revision.known() && !serial.known() &&
+               speed == 0 && plugin.isEmpty() && state.isEmpty() && portRole.isEmpty();
+    }
     /// Equal when every fact is.
     friend bool operator==(const DeviceIdentity&, const DeviceIdentity&) = default;
 
@@ -81,7 +84,8 @@ QELV_EXPORT IdentityField namedIdentityField(QStringView value, IdentitySource s
 /// IdentitySource::At; nothing unless the reply ends its text with an "OK" line, so an ERROR,
 /// a reply cut off by its time limit and line noise name nothing.
 ///
-/// Lines are split at CR and LF; blank lines and the echo of the command are skipped. A line
+/// Lines are split at CR and LF (text after the last line end is no line yet); blank lines
+/// and the echo of the command are skipped. A line
 /// "Manufacturer: X", "Model: X", "Revision: X", "IMEI: X" or "Serial Number: X" (a few
 /// spellings of each) names that fact in any reply. Otherwise the first text line answers the
 /// command: +CGMI/+GMI the manufacturer, +CGMM/+GMM the model, +CGMR/+GMR the revision,

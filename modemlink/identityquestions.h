@@ -59,7 +59,7 @@ public:
     /// The speeds a search tries, in this order.
     static constexpr std::array<int, 5> kSearchSpeeds{115200, 57600, 38400, 19200, 4800};
     /// The time limit of one "AT" of the speed search.
-    static constexpr std::int32_t kProbeWaitMs = 250;
+    static constexpr std::int32_t kProbeWaitMs = 200;
     /// The time limit of one identification command.
     static constexpr std::int32_t kCommandWaitMs = 1000;
     /// Questions without a final result in a row that end the plan.

@@ -127,8 +127,9 @@ ReplyLines splitReply(QStringView command, QStringView reply) {
     ReplyLines lines;
     const QStringView echo = command.trimmed();
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= reply.size(); ++i) {
-        if (i < reply.size() && reply.at(i) != u'\r' && reply.at(i) != u'\n') continue;
+    // Only whole lines count: a result code without its line end has not been given yet.
+    for (qsizetype i = 0; i < reply.size(); ++i) {
+        if (reply.at(i) != u'\r' && reply.at(i) != u'\n') continue;
         const QStringView line = reply.sliced(start, i - start).trimmed();
         start = i + 1;
         if (line.isEmpty() || line.compare(echo, Qt::CaseInsensitive) == 0) continue;

@@ -16,7 +16,8 @@ struct ReplyLines {
     End end = End::None;
 };
 
-// Splits `reply` at CR and LF. Views into `reply`, which must outlive the result.
+// Splits `reply` at CR and LF; text after the last line end is no line yet. Views into
+// `reply`, which must outlive the result.
 ReplyLines splitReply(QStringView command, QStringView reply);
 
 }  // namespace qelv

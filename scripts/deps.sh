@@ -12,6 +12,7 @@ PACKAGES="
   desktop-file-utils man-db dpkg-dev clang-format util-linux
   imagemagick xdotool
   doxygen lintian appstream
+  dbus-daemon python3-dbusmock
 "
 missing=""
 for p in $PACKAGES; do

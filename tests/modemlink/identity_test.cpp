@@ -79,7 +79,8 @@ TEST(IdentityReply, RepliesThatNameNothing) {
         {"AT+CGMI", QStringLiteral("\r\n+CME ERROR: operation not supported\r\n")},
         {"AT+CGMI", QStringLiteral("AT+CGMI\r\r\nOK\r\n")},  // an echo and a bare OK
         {"AT+CGMI", QStringLiteral("\r\nOK\r\n")},
-        {"AT+CGMI", QStringLiteral("\r\nQuectel\r\n")},  // cut off before its OK
+        {"AT+CGMI", QStringLiteral("\r\nQuectel\r\n")},        // cut off before its OK
+        {"AT+CGMI", QStringLiteral("\r\nQuectel\r\n\r\nOK")},  // its OK without a line end
         {"AT+CGMI", QStringLiteral("\r\n") + longLine + QStringLiteral("\r\nOK\r\n")},
         {"AT+CGMI", QStringLiteral("\r\nRevision: ") + longLine + QStringLiteral("\r\nOK\r\n")},
         {"AT+CGMI", QString::fromLatin1(noise)},
