@@ -56,18 +56,18 @@ void checkPlan(const QString& reply, bool search) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const char* command = kCommands[data[0] % kCommands.size()];
+    const QString command = QLatin1String(kCommands[data[0] % kCommands.size()]);
     // The port hands over bytes as Latin-1 characters.
     const QString reply = QString::fromLatin1(reinterpret_cast<const char*>(data + 1),
                                               static_cast<qsizetype>(size - 1));
-    const qelv::DeviceIdentity got = qelv::parseIdentityReply(QLatin1String(command), reply);
+    const qelv::DeviceIdentity got = qelv::parseIdentityReply(command, reply);
     checkField(got.manufacturer, reply, "manufacturer");
     checkField(got.model, reply, "model");
     checkField(got.revision, reply, "revision");
     checkField(got.serial, reply, "serial");
     if (!got.isEmpty() && !reply.contains(QLatin1String("OK")))
         qelv::fuzz::fail(QStringLiteral("named without OK: ") + qelv::fuzz::escaped(reply));
-    if (!(qelv::parseIdentityReply(QLatin1String(command), reply) == got))
+    if (!(qelv::parseIdentityReply(command, reply) == got))
         qelv::fuzz::fail(QStringLiteral("not the same twice: ") + qelv::fuzz::escaped(reply));
     checkPlan(reply, (data[0] & 0x80) != 0);
     return 0;
