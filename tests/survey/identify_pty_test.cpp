@@ -20,6 +20,13 @@ using namespace qelv;
 
 namespace {
 
+// A reply up to its first "OK" CR LF: what comes after it in the same read depends on how
+// the device's pieces fell, which differs from run to run.
+QString untilFirstOk(const QString& text) {
+    const qsizetype ok = text.indexOf(QLatin1String("OK\r\n"));
+    return ok < 0 ? text : text.left(ok + 4);
+}
+
 struct Survey {
     Survey(const QString& dir, bool identify, bool parallel)
         : ports(PortDirectory::fixed(PortMap::fromDirectory(dir))),
@@ -67,7 +74,9 @@ TEST(IdentifySurvey, NamesTodaysDevicesAndLeavesTheGridAsThePassesMadeIt) {
     const Survey& asked = askedBench.survey;
     for (int row = 0; row <= 16; ++row)
         for (int col = 0; col < 4; ++col) {
-            EXPECT_EQ(asked.cell(row, col).text, plain.cell(row, col).text) << row << "," << col;
+            EXPECT_EQ(untilFirstOk(asked.cell(row, col).text),
+                      untilFirstOk(plain.cell(row, col).text))
+                << row << "," << col;
             EXPECT_EQ(asked.cell(row, col).backColor, plain.cell(row, col).backColor)
                 << row << "," << col;
         }
