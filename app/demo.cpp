@@ -17,9 +17,11 @@ namespace qelv {
 namespace {
 
 // The bench: a Hayes modem, one that refuses the identification query, a silent device,
-// one that answers with binary noise and escape sequences, and a modem that echoes in
-// lower case.
-const std::vector<std::string> kBench = {"hayes@1", "error@2", "silent@4", "noisy@5", "lowerok@7"};
+// one that answers with binary noise and escape sequences, a modem that echoes in lower
+// case, and three of today's devices (a Wi-Fi module at a fixed 115200 bit/s, an LTE module
+// that knows no ATI4, a 56k modem whose ATI2 prints "OK"), for --identify to name.
+const std::vector<std::string> kBench = {"hayes@1",  "error@2",   "silent@4",       "noisy@5",
+                                         "esp-at@6", "lowerok@7", "quectel-ec25@8", "usr-56k@9"};
 
 QString simulatorPath() {
     const QString env = qEnvironmentVariable("QELV_MODEMSIM");
@@ -63,8 +65,7 @@ int runDemo(const Options& options, bool window) {
     Options demo = options;
     demo.portsDir = dir.path();
     if (!window) {
-        std::fprintf(stderr,
-                     "qel-v: demo: simulated devices on COM1, COM2, COM4, COM5, COM7 (%s)\n",
+        std::fprintf(stderr, "qel-v: demo: simulated devices on COM1, COM2, COM4 to COM9 (%s)\n",
                      qPrintable(dir.path()));
         if (demo.output == Output::Window) demo.output = Output::Text;
         return runHeadless(demo);

@@ -5,6 +5,7 @@
 
 namespace qelv {
 
+class KnownIdentities;
 class MainForm;
 
 // Keeps the window's port tooltips in step with the machine's devices: on each batch of
@@ -13,7 +14,9 @@ class MainForm;
 // events that come then are followed once it has ended.
 class DeviceFollower {
 public:
-    DeviceFollower(DeviceWatch& watch, PortDirectory& ports, MainForm& form);
+    // `known`, when given, forgets what ModemManager said whenever the devices change.
+    DeviceFollower(DeviceWatch& watch, PortDirectory& ports, MainForm& form,
+                   KnownIdentities* known = nullptr);
     DeviceFollower(const DeviceFollower&) = delete;
     DeviceFollower& operator=(const DeviceFollower&) = delete;
 
@@ -25,6 +28,7 @@ private:
 
     PortDirectory& m_ports;
     MainForm& m_form;
+    KnownIdentities* m_known;
     bool m_surveying = false;
     bool m_missed = false;
 };

@@ -1,5 +1,7 @@
 #include "gridrender.h"
 
+#include "identityjson.h"
+#include "identitytext.h"
 #include "jsonwriter.h"
 #include "surveytexts.h"
 #include "tablelayout.h"
@@ -97,18 +99,34 @@ QJsonObject jsonCell(const GridCell& cell, bool withReply) {
     return object;
 }
 
+// One line per port whose device is known.
+QString identities(const GridCells& cells, const IdentityLookup& identity) {
+    QString out;
+    for (int row = 1; identity && row < cells.rows(); ++row) {
+        const QStringList lines = survey::identityLines(identity(row), escapeForTerminal);
+        if (lines.isEmpty()) continue;
+        out += escapeForTerminal(cells.at(row, 0).text) + u' ' + survey::kIdentityHeading + u' ' +
+               lines.join(QStringLiteral("; ")) + u'\n';
+    }
+    return out;
+}
+
 }  // namespace
 
-QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete, int width) {
+QString renderTable(const GridCells& cells, const DeviceLookup& device, bool complete, int width,
+                    const IdentityLookup& identity) {
     // A path is cut at its start: its end names the device.
     QString out = alignedTable(tableRows(cells, device), width, {1});
+    const QString known = identities(cells, identity);
+    if (!known.isEmpty()) out += u'\n' + known;
     const QString why = notes(cells);
     if (!why.isEmpty()) out += u'\n' + why;
     if (!complete) out += u'\n' + survey::kInterrupted + u'\n';
     return out;
 }
 
-QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool complete) {
+QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool complete,
+                      const IdentityLookup& identity) {
     QJsonArray rows;
     for (int row = 1; row < cells.rows() && cells.cols() >= 4; ++row) {
         const auto path = device ? device(row) : std::nullopt;
@@ -119,6 +137,7 @@ QByteArray renderJson(const GridCells& cells, const DeviceLookup& device, bool c
             {QStringLiteral("open"), jsonCell(cells.at(row, survey::kOpenCol), false)},
             {QStringLiteral("at"), jsonCell(cells.at(row, survey::kAtCol), true)},
             {QStringLiteral("info"), jsonCell(cells.at(row, survey::kInfoCol), true)},
+            {QStringLiteral("identity"), identityJson(identity ? identity(row) : DeviceIdentity{})},
         });
     }
     const QJsonObject survey{{QStringLiteral("complete"), complete},

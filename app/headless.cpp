@@ -1,6 +1,7 @@
 #include "runmodes.h"
 
 #include "gridrender.h"
+#include "knownidentity.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "memorywidgets.h"
@@ -43,6 +44,7 @@ QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
                                   return run.form.exchangeTime(static_cast<std::int16_t>(n),
                                                                survey::kAtCol);
                               },
+                          .identity = [&run](int n) { return run.form.identity(n); },
                           .duration = run.duration,
                           .complete = run.complete,
                           .endedAt = now});
@@ -50,13 +52,14 @@ QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
 
 QByteArray render(Output output, const SurveyRun& run) {
     const DeviceLookup device = [&run](int n) { return devicePathFor(run.map, n); };
+    const IdentityLookup identity = [&run](int n) { return run.form.identity(n); };
     switch (output) {
         case Output::Json:
-            return renderJson(run.cells, device, run.complete);
+            return renderJson(run.cells, device, run.complete, identity);
         case Output::Metrics:
             return metricsOf(run, device);
         default:
-            return renderTable(run.cells, device, run.complete, run.columns).toUtf8();
+            return renderTable(run.cells, device, run.complete, run.columns, identity).toUtf8();
     }
 }
 
@@ -67,6 +70,7 @@ int runHeadless(const Options& options) {
     if (!target.ready()) return kExitFailure;
     const auto ports = mappedPorts(options.portsDir, options.portTargets);
     installUnitFactory(ports);
+    const auto known = std::make_shared<KnownIdentities>(ports);
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
@@ -75,13 +79,15 @@ int runHeadless(const Options& options) {
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(ports)});
+                   .newPort = portFactory(ports),
+                   .identify = options.identify,
+                   .knownIdentity = [known](int n) { return known->of(n); }});
     form.Form_Load();
     form.Form_Resize();
     int exitCode = kExitOk;
     const auto started = std::chrono::steady_clock::now();
     try {
-        runSurvey(form, *ports);
+        runSurvey(form, *ports, known.get());
     } catch (const ShutdownRequested& request) {
         exitCode = request.exitCode();
         progress.setProgress(0, 0);  // the terminal's progress line goes, as at a normal end

@@ -1,5 +1,6 @@
 #include "runmodes.h"
 
+#include "knownidentity.h"
 #include "outputtarget.h"
 #include "portlist.h"
 #include "shutdown.h"
@@ -10,7 +11,8 @@ int runList(const Options& options) {
     OutputTarget target(options.outputFile);
     if (!target.ready()) return kExitFailure;
     const auto ports = mappedPorts(options.portsDir, options.portTargets);
-    const auto listed = listPorts(*ports);
+    KnownIdentities known(ports);
+    const auto listed = listPorts(*ports, {}, [&known](int n) { return known.of(n); });
     if (shutdown::requested()) return shutdown::exitCode();
     return target.deliver(options.output == Output::Json ? renderPortListJson(listed)
                                                          : renderPortList(listed).toUtf8());

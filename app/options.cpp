@@ -29,15 +29,15 @@ namespace {
 const QStringList kModeOptions = {QStringLiteral("--text"),     QStringLiteral("--json"),
                                   QStringLiteral("--demo"),     QStringLiteral("--list"),
                                   QStringLiteral("--read-log"), QStringLiteral("--parallel"),
-                                  QStringLiteral("--metrics")};
+                                  QStringLiteral("--metrics"),  QStringLiteral("--identify")};
 
 // --output takes whatever a printed mode goes with; that a printed mode is given at all is
 // checked on its own.
 bool goesWithOutput(const QString& a, const QString& b) {
-    static const QStringList kWith = {QStringLiteral("--text"),    QStringLiteral("--json"),
-                                      QStringLiteral("--metrics"), QStringLiteral("--list"),
-                                      QStringLiteral("--demo"),    QStringLiteral("--parallel"),
-                                      QStringLiteral("--ports"),   QStringLiteral("--port")};
+    static const QStringList kWith = {
+        QStringLiteral("--text"),  QStringLiteral("--json"), QStringLiteral("--metrics"),
+        QStringLiteral("--list"),  QStringLiteral("--demo"), QStringLiteral("--parallel"),
+        QStringLiteral("--ports"), QStringLiteral("--port"), QStringLiteral("--identify")};
     return (a == QLatin1String("--output") && kWith.contains(b)) ||
            (b == QLatin1String("--output") && kWith.contains(a));
 }
@@ -54,7 +54,10 @@ bool goTogether(const QString& a, const QString& b) {
            pair("--metrics", "--parallel") || pair("--metrics", "--ports") ||
            pair("--port", "--text") || pair("--port", "--json") || pair("--port", "--list") ||
            pair("--port", "--ports") || pair("--port", "--parallel") ||
-           pair("--port", "--metrics") || goesWithOutput(a, b);
+           pair("--port", "--metrics") || pair("--identify", "--text") ||
+           pair("--identify", "--json") || pair("--identify", "--metrics") ||
+           pair("--identify", "--demo") || pair("--identify", "--ports") ||
+           pair("--identify", "--port") || pair("--identify", "--parallel") || goesWithOutput(a, b);
 }
 
 QString clashIn(const QStringList& given) {
@@ -68,6 +71,7 @@ QString clashIn(const QStringList& given) {
 void settle(Options& options, const QStringList& given) {
     const auto has = [&given](const char* option) { return given.contains(QLatin1String(option)); };
     options.parallel = has("--parallel");
+    options.identify = has("--identify");
     if (has("--read-log"))
         options.mode = RunMode::ReadLog;
     else if (has("--list"))
@@ -150,10 +154,12 @@ QString versionText() {
 
 QString helpText() {
     return QStringLiteral(
-        "Usage: qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] [--text | --json]\n"
+        "Usage: qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] [--identify]\n"
+        "             [--text | --json]\n"
         "       qel-v [--ports DIR] [--port COMn=TARGET]... --list [--json]\n"
-        "       qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] --metrics\n"
-        "       qel-v --demo [--parallel] [--text | --json]\n"
+        "       qel-v [--ports DIR] [--port COMn=TARGET]... [--parallel] [--identify]\n"
+        "             --metrics\n"
+        "       qel-v --demo [--parallel] [--identify] [--text | --json]\n"
         "       qel-v at [--ports DIR] [--port COMn=TARGET]... PORT [options] COMMAND\n"
         "       qel-v check [--ports DIR] [--port COMn=TARGET]... PORT [options]\n"
         "       qel-v --read-log FILE\n"
@@ -183,6 +189,15 @@ QString helpText() {
         "  --parallel    the two AT passes talk to all their ports at once: a survey takes\n"
         "                about as long as one port (3 s a pass) instead of 3 s a port;\n"
         "                the grid comes out the same\n"
+        "  --identify    after the three passes, ask each device that answered the AT\n"
+        "                check who it is, one command a line (+CGMI, +CGMM, +CGMR,\n"
+        "                +CGSN or +GMI.., then ATI, ATI3), and try a port that opened but\n"
+        "                answered nothing or noise at 115200, 57600, 38400, 19200 and\n"
+        "                4800 bit/s. The grid stays as the passes left it; the identity\n"
+        "                (manufacturer, model, revision, serial, speed, each with its\n"
+        "                source: at, modemmanager or usb) goes into the tooltips, a line\n"
+        "                under the --text table and \"identity\" in --json. What\n"
+        "                ModemManager knows of a modem it manages is shown without it\n"
         "  --ports DIR   COMn is the device DIR/comN (a link or a device node); a COMn\n"
         "                without an entry has no device. Default: $QELV_PORTS, else the\n"
         "                machine's serial devices in order (ttyS*, then others by name).\n"

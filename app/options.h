@@ -17,6 +17,7 @@ struct Options {
     Output output = Output::Window;
     QString portsDir;       // empty: $QELV_PORTS, else the system's devices
     bool parallel = false;  // the AT passes talk to all their ports at once
+    bool identify = false;  // a step after the passes asks each device who it is
     QString logFile;        // for --read-log
     QString outputFile;     // --output: written whole in place of this file; empty: stdout
     QString error;          // set when the command line is not understood

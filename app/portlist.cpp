@@ -1,6 +1,7 @@
 #include "portlist.h"
 
 #include "devicetext.h"
+#include "identityjson.h"
 #include "jsonwriter.h"
 #include "surveyshape.h"
 #include "tablelayout.h"
@@ -41,20 +42,23 @@ QJsonObject portJson(const ListedPort& port) {
         {QStringLiteral("mm_port_type"), orNull(f.mmPortType)},
         {QStringLiteral("console"), f.console},
         {QStringLiteral("in_use"), useJson(port.use)},
+        {QStringLiteral("identity"), identityJson(port.identity)},
     };
 }
 
 }  // namespace
 
-std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use) {
+std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use,
+                                  const IdentityCheck& identity) {
     std::vector<ListedPort> listed;
     for (int n = survey::kFirstPort; n <= survey::kLastPort; ++n) {
         const auto device = ports.map().device(n);
         if (!device) continue;
-        ListedPort port{n, device->path, *ports.facts(n), std::nullopt};
+        ListedPort port{n, device->path, *ports.facts(n), std::nullopt, {}};
         // Who holds a FIFO or /dev/null is nobody's concern; a tty of any kind is.
         const bool tty = !port.facts.name.isEmpty() || port.facts.kind == DeviceKind::Virtual;
         if (tty) port.use = use ? use(port.facts.node) : findPortUse(port.facts.node);
+        if (identity) port.identity = identity(n);
         listed.push_back(std::move(port));
     }
     return listed;

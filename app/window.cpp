@@ -1,6 +1,7 @@
 #include "runmodes.h"
 
 #include "devicefollower.h"
+#include "knownidentity.h"
 #include "mainform.h"
 #include "mdcomm.h"
 #include "qteventpump.h"
@@ -17,6 +18,7 @@ namespace qelv {
 int runWindow(const Options& options, bool startAtOnce) {
     const auto ports = mappedPorts(options.portsDir, options.portTargets);
     installUnitFactory(ports);
+    const auto known = std::make_shared<KnownIdentities>(ports);
     QtEventPump pump;
     QtMainWindow window;
     MainForm form(window.widgets(),
@@ -26,7 +28,9 @@ int runWindow(const Options& options, bool startAtOnce) {
                    .endProgram = [] { QCoreApplication::exit(shutdown::exitCode()); },
                    .version = version::kNumbers,
                    .parallel = options.parallel,
-                   .newPort = portFactory(ports)});
+                   .newPort = portFactory(ports),
+                   .identify = options.identify,
+                   .knownIdentity = [known](int n) { return known->of(n); }});
     form.Form_Load();
     QObject::connect(&window, &QtMainWindow::resized, [&form] { form.Form_Resize(); });
     QObject::connect(&window, &QtMainWindow::closeRequested, [&form] {
@@ -34,7 +38,7 @@ int runWindow(const Options& options, bool startAtOnce) {
         form.Form_Unload(cancel);
     });
     DeviceWatch watch(udevTtyEvents());
-    DeviceFollower devices(watch, *ports, form);
+    DeviceFollower devices(watch, *ports, form, known.get());
     QObject::connect(&window, &QtMainWindow::startClicked, [&devices] {
         try {
             devices.survey();

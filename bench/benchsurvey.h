@@ -12,14 +12,16 @@
 namespace qelv::bench {
 
 // A survey as the window runs it, on the real clock and event loop, with in-memory widgets
-// (or the grid given), one port at a time or with --parallel, over the ports directory given.
+// (or the grid and status bar given), one port at a time or with --parallel, with or without
+// --identify, over the ports directory given.
 struct BenchSurvey {
-    explicit BenchSurvey(const QString& portsDir, bool parallel = false, Grid* grid = nullptr)
+    explicit BenchSurvey(const QString& portsDir, bool parallel = false, Grid* grid = nullptr,
+                         bool identify = false, StatusBar* status = nullptr)
         : ports(PortDirectory::fixed(PortMap::fromDirectory(portsDir))),
           port(ports),
           unit(clock, pump, port),
-          form({widgets.window, grid ? *grid : widgets.MSFlexGrid1, widgets.StatusBar1,
-                widgets.Command1},
+          form({widgets.window, grid ? *grid : widgets.MSFlexGrid1,
+                status ? *status : widgets.StatusBar1, widgets.Command1},
                {.pump = pump,
                 .unit = [this]() -> Mdcomm& { return unit; },
                 .describePort = [](int) { return QString(); },
@@ -27,7 +29,8 @@ struct BenchSurvey {
                 .parallel = parallel,
                 .newPort = [this]() -> std::unique_ptr<SerialPort> {
                     return std::make_unique<QtSerialPort>(ports);
-                }}) {
+                },
+                .identify = identify}) {
         form.Form_Load();
         form.Form_Resize();
     }

@@ -23,6 +23,11 @@ QString Mdcomm::SendModemReBack(const QString& atstr, const std::int32_t& wait) 
     return exchange(PendingExchange::untilResult(wait, OnTime()));
 }
 
+QString Mdcomm::SendModemFinal(const QString& atstr, const std::int32_t& wait) {
+    MSComm1.Output(atstr + QStringLiteral("\r\n"));
+    return exchange(PendingExchange::untilFinalResult(wait, OnTime()));
+}
+
 QString Mdcomm::exchange(PendingExchange pending) {
     for (;;) {
         m_pump.pumpPending();

@@ -99,6 +99,10 @@ public:
                            const QString& retresult);
     /// Like SendModem, but stops at any of the modem's result texts (resultwords::kReBackStops).
     QString SendModemReBack(const QString& atstr, const std::int32_t& wait);
+    /// Like SendModem, but stops at the final result code of one command: "OK" or "ERROR"
+    /// with CR LF, or a "+CME ERROR:" or "+CMS ERROR:" line once the reply ends with CR LF
+    /// (PendingExchange::untilFinalResult).
+    QString SendModemFinal(const QString& atstr, const std::int32_t& wait);
 
     /// The numeric result code of a reply text, -1 when none is known. Pure.
     std::int32_t ATResultinstr(const QString& dstr) const;

@@ -31,6 +31,9 @@ public:
     /// What SendModemReBack stops at: any result text, or NO CARRIER once the reply ends with
     /// CR LF.
     static PendingExchange untilResult(std::int32_t wait, std::int32_t sentAt);
+    /// What SendModemFinal stops at: a final result code with its line end, "OK" or "ERROR"
+    /// followed by CR LF, or "+CME ERROR:" or "+CMS ERROR:" once the reply ends with CR LF.
+    static PendingExchange untilFinalResult(std::int32_t wait, std::int32_t sentAt);
 
     /// Takes the next piece of the reply. Returns true once a stop text has arrived; the
     /// exchange is over then.
@@ -45,6 +48,9 @@ public:
 private:
     PendingExchange(std::vector<QString> stops, std::int32_t wait, std::int32_t sentAt,
                     bool reBackRules);
+    // `lineTexts` stop the exchange once they have occurred and the reply ends with CR LF.
+    PendingExchange(std::vector<QString> stops, std::vector<QString> lineTexts, std::int32_t wait,
+                    std::int32_t sentAt);
 
     StopScanner m_stop;
     StopScanner m_noCarrier;

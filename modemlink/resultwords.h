@@ -15,6 +15,12 @@ namespace qelv::resultwords {
 inline constexpr std::array<QStringView, 6> kFinalResults{u"OK",   u"ERROR", u"NO CARRIER",
                                                           u"RING", u"BUSY",  u"NO ANSWER"};
 
+/// The final result codes that end one command of SendModemFinal, each followed by CR LF.
+inline constexpr std::array<QStringView, 2> kCommandResults{u"OK", u"ERROR"};
+/// The starts of the lines that refuse a command with a reason (cellular modules with +CMEE
+/// set); they end SendModemFinal once the reply ends with CR LF.
+inline constexpr std::array<QStringView, 2> kReasonedErrors{u"+CME ERROR:", u"+CMS ERROR:"};
+
 /// The result texts that end SendModemReBack, each followed by CR LF. There is deliberately no
 /// "NO ANSWER", and the spaced CONNECT forms stop only at these ten speeds. "LINE OFF " stops
 /// it too, with CR LF before it (kReBackLineOff).

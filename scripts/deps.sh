@@ -13,6 +13,7 @@ PACKAGES="
   imagemagick xdotool
   doxygen lintian appstream
   systemd prometheus prometheus-node-exporter
+  dbus-daemon python3-dbusmock
 "
 # promtool comes with prometheus; the tests start a node exporter and ser2net of their own.
 # These packages start and enable their daemons when installed, which would serve on ports

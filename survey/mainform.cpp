@@ -53,11 +53,14 @@ void MainForm::Command1_Click() {
     m_w.Command1.setCaption(kBusyCaption);
     m_progress = 0;
     m_exchangeTimes = {};
-    m_w.StatusBar1.setProgress(0, kSurveySteps);
+    m_w.StatusBar1.setProgress(0, surveySteps());
+    m_atFailures.assign(kRows, {});
+    m_identities.assign(kRows, {});
     try {
         DetectPorts();
         CheckAtAcceptance();
         ReadDeviceInfo();
+        IdentifyDevices();
     } catch (const ShutdownRequested&) {
         closePort();
         throw;
@@ -88,7 +91,17 @@ void MainForm::describePorts() {
 }
 
 void MainForm::advanceProgress() {
-    m_rule.step([&] { m_w.StatusBar1.setProgress(++m_progress, kSurveySteps); });
+    m_rule.step([&] { m_w.StatusBar1.setProgress(++m_progress, surveySteps()); });
+}
+
+int MainForm::surveySteps() const {
+    return kSurveySteps + (m_env.identify ? kPorts : 0);
+}
+
+const DeviceIdentity& MainForm::identity(int n) const {
+    static const DeviceIdentity kNothing;
+    if (n < 0 || static_cast<std::size_t>(n) >= m_identities.size()) return kNothing;
+    return m_identities[static_cast<std::size_t>(n)];
 }
 
 void MainForm::openPort(std::int16_t n) {

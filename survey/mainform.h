@@ -1,9 +1,11 @@
 #pragma once
 
+#include "atfailure.h"
 #include "caption.h"
 #include "errorrule.h"
 #include "eventpump.h"
 #include "formwidgets.h"
+#include "identity.h"
 #include "serialport.h"
 #include "surveyshape.h"
 
@@ -19,10 +21,6 @@
 namespace qelv {
 
 class Mdcomm;
-namespace survey {
-struct AtAttempt;
-struct AtFailure;
-}  // namespace survey
 
 // The main window's behaviour, free of any toolkit: it works on the widgets through the
 // platform interfaces, so the same form runs in the window, headless and under test.
@@ -47,6 +45,12 @@ public:
         // unit's). Without it the survey goes one port at a time through the unit.
         bool parallel = false;
         std::function<std::unique_ptr<SerialPort>()> newPort = {};
+        // With `identify`, one more step after the three passes asks each port that passed
+        // the AT check who its device is, and looks for the speed at which a port that opened
+        // but answered nothing or noise does answer. Without it nothing more reaches a device.
+        bool identify = false;
+        // What is known of COMn's device without asking it (ModemManager, USB); may be empty.
+        std::function<DeviceIdentity(int)> knownIdentity = {};
     };
 
     MainForm(FormWidgets widgets, Environment environment);
@@ -74,6 +78,12 @@ public:
     // Between a port's open and its AT command, and the time limit of that exchange, in ms.
     static constexpr std::int32_t kSettleMs = 1000;
     static constexpr std::int32_t kAtWaitMs = 2000;
+    // Between a port's open and the first question of its identification.
+    static constexpr std::int32_t kIdentifySettleMs = 500;
+
+    // What is known of COMn's device since the last survey: its answers to the
+    // identification, then what knownIdentity said. Empty before a survey.
+    const DeviceIdentity& identity(int n) const;
 
 private:
     struct AtPass {
@@ -86,10 +96,18 @@ private:
     void DetectPorts();
     void CheckAtAcceptance();
     void ReadDeviceInfo();
+    void IdentifyDevices();
     struct Link;
+    struct Asking;
+    struct IdentifyTarget {
+        std::int16_t n;
+        bool searchSpeed;
+    };
 
     void runAtPass(const AtPass& pass);
     void runAtPassTogether(const AtPass& pass);
+    std::vector<std::pair<std::int16_t, std::unique_ptr<SerialPort>>> nextRound(
+        std::vector<std::int16_t>& waiting);
     std::vector<std::int16_t> markedPorts(const AtPass& pass);
     void runRound(const AtPass& pass, std::vector<Link>& links);
     void leaveCurrentCell(const AtPass& pass, bool lastTried);
@@ -110,7 +128,17 @@ private:
     void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,
                      const survey::AtFailure& failure);
     void advanceProgress();
+    int surveySteps() const;
     Mdcomm& unit();
+
+    std::vector<IdentifyTarget> identifyTargets();
+    DeviceIdentity identifyAlone(const IdentifyTarget& target);
+    std::vector<DeviceIdentity> identifyTogether(const std::vector<IdentifyTarget>& targets);
+    void askRound(std::vector<Asking>& round);
+    void askNext(Asking& asking);
+    bool lookOnce(Asking& asking, std::chrono::milliseconds& budget);
+    void noteSpeed(std::int16_t n, int speed);
+    bool publishIdentities();
 
     FormWidgets m_w;
     Environment m_env;
@@ -120,6 +148,10 @@ private:
         m_exchangeTimes{};
     // Each port's device as the last survey described it, by port number; null before.
     std::vector<QString> m_surveyedDevices;
+    // Pass 2's verdict on each port that failed it, for the identification's speed search.
+    std::vector<survey::AtFailure> m_atFailures;
+    std::vector<DeviceIdentity> m_identities;
+    bool m_identitiesShown = false;
 };
 
 }  // namespace qelv

@@ -45,29 +45,36 @@ void MainForm::runAtPassTogether(const AtPass& pass) {
     m_rule.step([&] { m_w.StatusBar1.setSimpleText(pass.status); });
     std::vector<std::int16_t> waiting = markedPorts(pass);
     const bool lastTried = !waiting.empty() && waiting.back() == kLastPort;
-    // A device mapped to two COM numbers can be open only once: the later number waits for a
-    // round of its own, once the earlier one is closed.
     while (!waiting.empty()) {
         std::vector<Link> round;
-        std::vector<std::int16_t> later;
-        std::set<QString> devices;
-        for (std::int16_t n : waiting) {
-            auto port = m_env.newPort();
-            m_rule.step([&] { port->setCommPort(n); });
-            const QString path = port->devicePath();
-            // A one-client server behind a URL is as busy with our first connection as a
-            // tty is with our first open.
-            const QString device = looksLikeUrl(path) ? path : QFileInfo(path).canonicalFilePath();
-            if (!device.isEmpty() && !devices.insert(device).second) {
-                later.push_back(n);
-                continue;
-            }
-            round.emplace_back(n, std::move(port));
-        }
+        for (auto& [n, port] : nextRound(waiting)) round.emplace_back(n, std::move(port));
         runRound(pass, round);
-        waiting = std::move(later);
     }
     leaveCurrentCell(pass, lastTried);
+}
+
+// A device mapped to two COM numbers can be open only once: the later number waits for a
+// round of its own, once the earlier one is closed.
+std::vector<std::pair<std::int16_t, std::unique_ptr<SerialPort>>> MainForm::nextRound(
+    std::vector<std::int16_t>& waiting) {
+    std::vector<std::pair<std::int16_t, std::unique_ptr<SerialPort>>> round;
+    std::vector<std::int16_t> later;
+    std::set<QString> devices;
+    for (std::int16_t n : waiting) {
+        auto port = m_env.newPort();
+        m_rule.step([&] { port->setCommPort(n); });
+        const QString path = port->devicePath();
+        // A one-client server behind a URL is as busy with our first connection as a tty is
+        // with our first open.
+        const QString device = looksLikeUrl(path) ? path : QFileInfo(path).canonicalFilePath();
+        if (!device.isEmpty() && !devices.insert(device).second) {
+            later.push_back(n);
+            continue;
+        }
+        round.emplace_back(n, std::move(port));
+    }
+    waiting = std::move(later);
+    return round;
 }
 
 // Where the one-port-at-a-time loop leaves the current cell: on the last port's row, in the

@@ -106,10 +106,13 @@ void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attemp
     m_exchangeTimes[n][pass.resultCol] =
         attempt.answered ? std::optional(attempt.took) : std::nullopt;
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
-    if (attempt.reply.contains(QLatin1String("OK")))
+    if (attempt.reply.contains(QLatin1String("OK"))) {
         writeResult(n, pass.resultCol, attempt.reply, kMark, {});
-    else
-        writeResult(n, pass.resultCol, QString(), kWhite, explainAtFailure(attempt));
+        return;
+    }
+    const AtFailure failure = explainAtFailure(attempt);
+    if (pass.resultCol == kAtCol) m_atFailures[static_cast<std::size_t>(n)] = failure;
+    writeResult(n, pass.resultCol, QString(), kWhite, failure);
 }
 
 void MainForm::writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,

@@ -50,15 +50,15 @@ std::optional<QString> portValue(Family family, const SurveyFigures& s, int n) {
     }
 }
 
-Labels identityLabels(const PortIdentity& id) {
-    return {{QStringLiteral("manufacturer"), id.manufacturer.value_or(QString())},
-            {QStringLiteral("model"), id.model.value_or(QString())},
-            {QStringLiteral("revision"), id.revision.value_or(QString())},
-            {QStringLiteral("serial"), id.serial.value_or(QString())}};
+Labels identityLabels(const DeviceIdentity& id) {
+    return {{QStringLiteral("manufacturer"), id.manufacturer.value},
+            {QStringLiteral("model"), id.model.value},
+            {QStringLiteral("revision"), id.revision.value},
+            {QStringLiteral("serial"), id.serial.value}};
 }
 
-bool knowsAnything(const PortIdentity& id) {
-    return id.manufacturer || id.model || id.revision || id.serial;
+bool knowsAnything(const DeviceIdentity& id) {
+    return id.manufacturer.known() || id.model.known() || id.revision.known() || id.serial.known();
 }
 
 QString portSamples(const metrics::FamilyText& f, const SurveyFigures& s) {
@@ -69,7 +69,7 @@ QString portSamples(const metrics::FamilyText& f, const SurveyFigures& s) {
         Labels labels{{QStringLiteral("port"), survey::portName(n)},
                       {QStringLiteral("device"), *device}};
         if (f.family == Family::DeviceInfo) {
-            const PortIdentity id = s.identity ? s.identity(n) : PortIdentity{};
+            const DeviceIdentity id = s.identity ? s.identity(n) : DeviceIdentity{};
             if (!knowsAnything(id)) continue;
             for (auto& label : identityLabels(id)) labels.push_back(std::move(label));
             out += metrics::sampleLine(f.name, labels, flag(true));

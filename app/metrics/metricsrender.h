@@ -2,6 +2,7 @@
 
 #include "gridcells.h"
 #include "gridrender.h"
+#include "identity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,15 +13,6 @@
 
 namespace qelv {
 
-// What the device on a port says it is, each text where known. Texts are the device's own,
-// exact; the renderer escapes them.
-struct PortIdentity {
-    std::optional<QString> manufacturer;
-    std::optional<QString> model;
-    std::optional<QString> revision;
-    std::optional<QString> serial;
-};
-
 // One survey as the metrics see it.
 struct SurveyFigures {
     const GridCells& cells;
@@ -28,8 +20,9 @@ struct SurveyFigures {
     DeviceLookup device;
     // How long COMn's AT exchange took; asked only for ports that passed the AT check.
     std::function<std::optional<std::chrono::milliseconds>(int port)> answerTime = {};
-    // What COMn's device says it is; empty, or all four texts missing: no qelv_device_info.
-    std::function<PortIdentity(int port)> identity = {};
+    // What COMn's device is (identity.h); empty, or none of manufacturer, model, revision and
+    // serial known: no qelv_device_info. The texts are the device's own; they are escaped here.
+    std::function<DeviceIdentity(int port)> identity = {};
     std::chrono::milliseconds duration{0};
     bool complete = false;
     std::chrono::milliseconds endedAt{0};  // since the Unix epoch

@@ -37,6 +37,9 @@ public:
     // Why the current cell's port did not open; shown as a sign beside the cell's text,
     // which stays as it is.
     virtual void setCellFailure(OpenFailure failure) = 0;
+    // What is known of the device on the current cell's port, for its tooltip; empty for
+    // nothing. Neither the text nor the reason of the cell changes.
+    virtual void setCellIdentity(const QString& identity) = 0;
 
     virtual void setColWidth(int col, int twips) = 0;
     virtual void refresh() = 0;

@@ -3,6 +3,8 @@
 #include "modemerror.h"
 #include "textescape.h"
 
+#include <QStringList>
+
 namespace qelv {
 
 void GridCells::resize(int rows, int cols) {
@@ -39,9 +41,11 @@ QString replyLine(const QString& reply) {
 }
 
 QString cellNote(const GridCell& cell) {
-    if (cell.reply.isEmpty()) return cell.toolTip;
-    return cell.toolTip.isEmpty() ? replyLine(cell.reply)
-                                  : cell.toolTip + u'\n' + replyLine(cell.reply);
+    QStringList parts;
+    if (!cell.toolTip.isEmpty()) parts << cell.toolTip;
+    if (!cell.reply.isEmpty()) parts << replyLine(cell.reply);
+    if (!cell.identity.isEmpty()) parts << cell.identity;
+    return parts.join(u'\n');
 }
 
 }  // namespace qelv

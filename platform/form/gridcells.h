@@ -19,14 +19,16 @@ struct GridCell {
     QString reply;
     // Why the port did not open, for the cell of a failed open.
     OpenFailure failure = OpenFailure::None;
+    // What is known of the device on the cell's port, for people; shown under the rest.
+    QString identity;
 };
 
 // The line that shows a failed check's reply to a person: a label and the reply escaped on
 // one line (escapeForTerminal), so that the first characters are readable exactly.
 QString replyLine(const QString& reply);
 
-// What a person is told about a cell beyond its text: its tooltip and, when the cell has a
-// reply, its replyLine under it. Empty when there is nothing.
+// What a person is told about a cell beyond its text: its tooltip, when the cell has a reply
+// its replyLine under it, and what is known of its device. Empty when there is nothing.
 QString cellNote(const GridCell& cell);
 
 // The grid's contents and current cell, free of any toolkit. Both grid implementations keep

@@ -25,6 +25,9 @@ public:
     void setCellToolTip(const QString& tip) override { m_cells.current().toolTip = tip; }
     void setCellReply(const QString& reply) override { m_cells.current().reply = reply; }
     void setCellFailure(OpenFailure failure) override { m_cells.current().failure = failure; }
+    void setCellIdentity(const QString& identity) override {
+        m_cells.current().identity = identity;
+    }
     void setColWidth(int, int) override {}
     void refresh() override {}
     void setWidth(float twips) override { m_width = twips; }

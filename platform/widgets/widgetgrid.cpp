@@ -53,6 +53,11 @@ void WidgetGrid::setCellToolTip(const QString& tip) {
     currentCellChanged();
 }
 
+void WidgetGrid::setCellIdentity(const QString& identity) {
+    m_cells.current().identity = identity;
+    currentCellChanged();
+}
+
 void WidgetGrid::setCellReply(const QString& reply) {
     m_cells.current().reply = reply;
     currentCellChanged();

@@ -40,6 +40,7 @@ public:
     void setCellToolTip(const QString& tip) override;
     void setCellReply(const QString& reply) override;
     void setCellFailure(OpenFailure failure) override;
+    void setCellIdentity(const QString& identity) override;
 
     // A column outside the grid has no width to set; it is ignored.
     void setColWidth(int col, int twips) override;

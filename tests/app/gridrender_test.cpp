@@ -26,18 +26,22 @@ GridCells surveyed() {
         cells.at(row, 1).backColor = survey::kWhite;
         cells.at(row, 1).toolTip = "デバイスがありません";
     }
-    cells.at(2, 1) = {"OK", survey::kMark, {}, {}, {}};
-    cells.at(2, 2) = {"ATE0\r\r\nOK\r\n", survey::kMark, {}, {}, {}};
-    cells.at(2, 3) = {
-        QString("\x1b[31mX") + QChar(0xE9) + QChar(0) + "\r\nOK\r\n", survey::kMark, {}, {}, {}};
+    cells.at(2, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+    cells.at(2, 2) = {"ATE0\r\r\nOK\r\n", survey::kMark, {}, {}, {}, {}};
+    cells.at(2, 3) = {QString("\x1b[31mX") + QChar(0xE9) + QChar(0) + "\r\nOK\r\n",
+                      survey::kMark,
+                      {},
+                      {},
+                      {},
+                      {}};
     cells.at(3, 1).toolTip = "使用中です: /dev/pts/9";
     for (int row : {5, 6}) {
-        cells.at(row, 1) = {"OK", survey::kMark, {}, {}, {}};
-        cells.at(row, 2) = {{}, survey::kWhite, "応答がありません（2000 ms 以内）", {}, {}};
+        cells.at(row, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+        cells.at(row, 2) = {{}, survey::kWhite, "応答がありません（2000 ms 以内）", {}, {}, {}};
     }
-    cells.at(7, 1) = {"OK", survey::kMark, {}, {}, {}};
-    cells.at(7, 2) = {"ATE0\r\r\nOK\r\n", survey::kMark, {}, {}, {}};
-    cells.at(7, 3) = {{}, survey::kWhite, "「OK」を含まない応答です", "\r\nERROR\r\n\x7f", {}};
+    cells.at(7, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+    cells.at(7, 2) = {"ATE0\r\r\nOK\r\n", survey::kMark, {}, {}, {}, {}};
+    cells.at(7, 3) = {{}, survey::kWhite, "「OK」を含まない応答です", "\r\nERROR\r\n\x7f", {}, {}};
     return cells;
 }
 

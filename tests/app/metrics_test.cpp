@@ -67,7 +67,21 @@ QStringList samplesOf(const QString& out, const char* family) {
     return found;
 }
 
-QString render(const GridCells& cells, std::function<PortIdentity(int)> identity = {}) {
+// An identity as the device gave it; an empty text is a fact nobody knows.
+DeviceIdentity identityOf(const QString& manufacturer, const QString& model,
+                          const QString& revision, const QString& serial) {
+    const auto field = [](const QString& value) {
+        return IdentityField{value, value.isEmpty() ? IdentitySource::None : IdentitySource::At};
+    };
+    DeviceIdentity id;
+    id.manufacturer = field(manufacturer);
+    id.model = field(model);
+    id.revision = field(revision);
+    id.serial = field(serial);
+    return id;
+}
+
+QString render(const GridCells& cells, std::function<DeviceIdentity(int)> identity = {}) {
     return QString::fromUtf8(renderMetrics({.cells = cells,
                                             .device = mapped,
                                             .answerTime = timed,
@@ -121,8 +135,8 @@ TEST(Metrics, EveryFamilyOnceWithHelpAndTypeBeforeItsSamplesAndNoTimestamps) {
     EXPECT_EQ(names.size(), static_cast<qsizetype>(metrics::kFamilies.size()));
 
     const QString out = render(surveyed(), [](int n) {
-        return n == 1 ? PortIdentity{"Quectel", "EC25", "EC25EFAR06A06M4G", "866758042"}
-                      : PortIdentity{};
+        return n == 1 ? identityOf("Quectel", "EC25", "EC25EFAR06A06M4G", "866758042")
+                      : DeviceIdentity{};
     });
     ASSERT_TRUE(out.endsWith(u'\n'));
     const QStringList lines = out.chopped(1).split(u'\n');
@@ -189,10 +203,7 @@ TEST(Metrics, PromtoolAcceptsHostileIdentitiesAndDevicePaths) {
         renderMetrics({.cells = cells,
                        .device = [&](int n) { return n == 1 ? std::optional(hostile) : mapped(n); },
                        .answerTime = timed,
-                       .identity =
-                           [&](int) {
-                               return PortIdentity{hostile, hostile, std::nullopt, hostile};
-                           },
+                       .identity = [&](int) { return identityOf(hostile, hostile, {}, hostile); },
                        .duration = 1ms,
                        .complete = false,
                        .endedAt = 1ms});

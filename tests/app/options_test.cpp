@@ -99,6 +99,21 @@ TEST(Options, ParallelGoesWithEverySurveyAndWithNothingElse) {
     EXPECT_FALSE(parseOptions({"--read-log", "x", "--parallel"}).error.isEmpty());
 }
 
+TEST(Options, IdentifyGoesWithEverySurveyAndWithNothingElse) {
+    for (const QStringList& args :
+         {QStringList{"--identify"}, QStringList{"--identify", "--text"},
+          QStringList{"--json", "--identify", "--parallel"}, QStringList{"--demo", "--identify"},
+          QStringList{"--identify", "--ports", "/tmp/p"}}) {
+        const Options options = parseOptions(args);
+        EXPECT_TRUE(options.error.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_TRUE(options.identify) << args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(parseOptions({"--parallel", "--text"}).identify);
+    EXPECT_FALSE(parseOptions({"--identify", "--list"}).error.isEmpty());
+    EXPECT_FALSE(parseOptions({"--read-log", "x", "--identify"}).error.isEmpty());
+    EXPECT_TRUE(helpText().contains("--identify"));
+}
+
 }  // namespace
 
 namespace {

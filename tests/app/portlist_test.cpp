@@ -67,9 +67,10 @@ TEST_F(ListedBench, JsonHasOneObjectPerMappedPortWithEveryField) {
     ASSERT_EQ(top.keys(), QStringList({"ports"}));
     const QJsonArray array = top["ports"].toArray();
     ASSERT_EQ(array.size(), 3);
-    const QStringList fields = {
-        "console",      "description",  "device", "driver", "in_use", "interface", "kind", "links",
-        "manufacturer", "mm_port_type", "node",   "port",   "serial", "uart_type", "usb"};
+    const QStringList fields = {"console",  "description",  "device",       "driver",
+                                "identity", "in_use",       "interface",    "kind",
+                                "links",    "manufacturer", "mm_port_type", "node",
+                                "port",     "serial",       "uart_type",    "usb"};
     for (const auto& port : array) EXPECT_EQ(port.toObject().keys(), fields);
 
     const QJsonObject com1 = array[0].toObject();
@@ -126,7 +127,7 @@ TEST(PortListText, ColumnsStayInPlaceFromCom10On) {
         DeviceFacts facts;
         facts.node = device;
         facts.kind = DeviceKind::Other;
-        ports.push_back({n, device, facts, std::nullopt});
+        ports.push_back({n, device, facts, std::nullopt, {}});
     }
     const QStringList lines = renderPortList(ports).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);

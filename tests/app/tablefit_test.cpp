@@ -100,18 +100,18 @@ GridCells grid() {
     const QString identity = QStringLiteral(
         "\r\nＱＥＬ シミュレーション 全二重モデム 日本語版 第4版 "
         "56000bps V.92 対応\r\n\r\nOK\r\n");
-    cells.at(1, 1) = {"OK", survey::kMark, {}, {}, {}};
-    cells.at(1, 2) = {"ATE0Q0V1\r\r\nOK\r\n", survey::kMark, {}, {}, {}};
-    cells.at(1, 3) = {identity, survey::kMark, {}, {}, {}};
+    cells.at(1, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+    cells.at(1, 2) = {"ATE0Q0V1\r\r\nOK\r\n", survey::kMark, {}, {}, {}, {}};
+    cells.at(1, 3) = {identity, survey::kMark, {}, {}, {}, {}};
     // A flooding device: a megabyte of noise in both AT cells.
     QString noise;
     for (int i = 0; noise.size() < (1 << 18); ++i) noise += QChar(static_cast<char16_t>(i % 256));
-    cells.at(10, 1) = {"OK", survey::kMark, {}, {}, {}};
-    cells.at(10, 2) = {noise + "\r\nOK\r\n", survey::kMark, {}, {}, {}};
-    cells.at(10, 3) = {noise, survey::kMark, {}, {}, {}};
+    cells.at(10, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+    cells.at(10, 2) = {noise + "\r\nOK\r\n", survey::kMark, {}, {}, {}, {}};
+    cells.at(10, 3) = {noise, survey::kMark, {}, {}, {}, {}};
     const QString reply = QString(200, u'x');
-    cells.at(4, 1) = {"OK", survey::kMark, {}, {}, {}};
-    cells.at(4, 2) = {{}, survey::kWhite, survey::kAnswerWithoutOk, reply, {}};
+    cells.at(4, 1) = {"OK", survey::kMark, {}, {}, {}, {}};
+    cells.at(4, 2) = {{}, survey::kWhite, survey::kAnswerWithoutOk, reply, {}, {}};
     return cells;
 }
 

@@ -120,7 +120,7 @@ fi
 # another process holds is refused before it is opened.
 devices="$work/devices"
 mkdir "$devices"
-"$build/bin/qelv-modemsim" --dir "$devices" hayes@1 silent@2 hayes@3 </dev/zero >"$work/sim.log" 2>&1 &
+"$build/bin/qelv-modemsim" --dir "$devices" hayes@1 silent@2 hayes@3 quectel-ec25@4 </dev/zero >"$work/sim.log" 2>&1 &
 sim=$!
 i=0
 while [ ! -e "$devices/ready" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
@@ -128,9 +128,9 @@ while [ ! -e "$devices/ready" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); d
 sleep 30 <>"$devices/com3" &
 holder=$!
 
-expect_run() {  # expect_run WHICH STATUS PORT PATTERN
+expect_run() {  # expect_run WHICH STATUS PORT PATTERN [OPTION]
     status=0
-    out=$(LD_LIBRARY_PATH="$libdir" "$1" "$3" 2>&1) || status=$?
+    out=$(LD_LIBRARY_PATH="$libdir" "$1" ${5:-} "$3" 2>&1) || status=$?
     [ "$status" -eq "$2" ] || fail "$1 $3: exit status $status, not $2: $out"
     printf '%s\n' "$out" | grep -q -- "$4" || fail "$1 $3 printed: $out"
 }
@@ -162,6 +162,8 @@ for program in "$work/by-cmake/atping" "$work/atping/atping"; do
     expect_run "$program" 2 "$devices/com3" "PID $holder"
     expect_run "$program" 2 "$work/no-such-device" 'error 8010'
     [ -z "$port" ] || expect_run "$program" 0 "rfc2217://127.0.0.1:$port" '^result code: 0$'
+    expect_run "$program" 0 "$devices/com4" '^model: EC25$' --identify
+    expect_run "$program" 0 "$devices/com1" '^revision: QEL-SIM V.92 Data/Fax Modem Version 2.1.0$' --identify
 done
 
 if [ "$failures" -ne 0 ]; then

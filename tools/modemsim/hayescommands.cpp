@@ -1,21 +1,11 @@
 #include "hayescommands.h"
 
-#include <array>
 #include <cctype>
 #include <cstddef>
 
 namespace qelv::modemsim {
 
 namespace {
-
-// Tests and the demo mode compare against these texts byte for byte; change them together.
-constexpr std::array<std::string_view, 5> kInformationTexts = {
-    "56000",
-    "255",
-    "OK",
-    "QEL-SIM V.92 Data/Fax Modem Version 2.1.0",
-    "QEL Simulation Works SIM-5600 Rev 4",
-};
 
 // Longer numbers are rejected rather than risking overflow.
 constexpr std::size_t kMaxDigits = 3;
@@ -38,7 +28,8 @@ std::optional<HayesCommand> flag(HayesCommandKind kind, int value) {
     return HayesCommand{kind, value};
 }
 
-std::optional<HayesCommand> makeCommand(bool ampersand, char letter, int value) {
+std::optional<HayesCommand> makeCommand(bool ampersand, char letter, int value,
+                                        std::size_t informationTexts) {
     if (ampersand) {
         if (letter != 'F' || value != 0) return std::nullopt;
         return HayesCommand{HayesCommandKind::FactoryDefaults, 0};
@@ -54,7 +45,7 @@ std::optional<HayesCommand> makeCommand(bool ampersand, char letter, int value) 
             if (value != 0) return std::nullopt;
             return HayesCommand{HayesCommandKind::Reset, 0};
         case 'I':
-            if (!hayesInformationText(value)) return std::nullopt;
+            if (static_cast<std::size_t>(value) >= informationTexts) return std::nullopt;
             return HayesCommand{HayesCommandKind::Information, value};
         default:
             return std::nullopt;
@@ -63,7 +54,8 @@ std::optional<HayesCommand> makeCommand(bool ampersand, char letter, int value) 
 
 }  // namespace
 
-std::optional<std::vector<HayesCommand>> parseHayesCommands(std::string_view body) {
+std::optional<std::vector<HayesCommand>> parseHayesCommands(std::string_view body,
+                                                            std::size_t informationTexts) {
     std::vector<HayesCommand> commands;
     std::size_t pos = 0;
     while (true) {
@@ -73,15 +65,11 @@ std::optional<std::vector<HayesCommand>> parseHayesCommands(std::string_view bod
         if (ampersand && ++pos == body.size()) return std::nullopt;
         const char letter = upperAt(body, pos++);
         const auto value = readNumber(body, pos);
-        const auto command = value ? makeCommand(ampersand, letter, *value) : std::nullopt;
+        const auto command =
+            value ? makeCommand(ampersand, letter, *value, informationTexts) : std::nullopt;
         if (!command) return std::nullopt;
         commands.push_back(*command);
     }
-}
-
-std::optional<std::string_view> hayesInformationText(int index) {
-    if (index < 0 || index >= static_cast<int>(kInformationTexts.size())) return std::nullopt;
-    return kInformationTexts[static_cast<std::size_t>(index)];
 }
 
 }  // namespace qelv::modemsim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -14,10 +15,9 @@ struct HayesCommand {
 };
 
 // Splits the text after "AT" into its chained commands (spaces ignored, a missing number
-// meaning 0). nullopt when any command is unknown or its number out of range.
-std::optional<std::vector<HayesCommand>> parseHayesCommands(std::string_view body);
-
-// The text of I<index>; nullopt past the end of the table.
-std::optional<std::string_view> hayesInformationText(int index);
+// meaning 0). nullopt when any command is unknown or its number out of range; I<n> is known
+// for n below `informationTexts`.
+std::optional<std::vector<HayesCommand>> parseHayesCommands(std::string_view body,
+                                                            std::size_t informationTexts);
 
 }  // namespace qelv::modemsim

@@ -1,6 +1,7 @@
 #include "hayesmodem.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace qelv::modemsim {
 
@@ -23,7 +24,10 @@ void HayesModem::receive(char byte, Clock::time_point now, Outbox& out) {
 }
 
 std::string HayesModem::execute(const CommandLine& line) {
-    const auto commands = line.tooLong ? std::nullopt : parseHayesCommands(line.body);
+    if (line.tooLong) return finalResult(false);
+    const auto first = line.body.find_first_not_of(' ');
+    if (first != std::string::npos && line.body[first] == '+') return extended(line.body);
+    const auto commands = parseHayesCommands(line.body, m_traits.sheet->information.size());
     if (!commands) return finalResult(false);
     const bool asksInformation = std::any_of(commands->begin(), commands->end(), [](auto c) {
         return c.kind == HayesCommandKind::Information;
@@ -50,11 +54,21 @@ std::string HayesModem::run(const std::vector<HayesCommand>& commands) {
                 m_settings = startSettings();
                 break;
             case HayesCommandKind::Information:
-                reply += information(hayesInformationText(command.value).value_or(""));
+                reply += information(
+                    m_traits.sheet->information[static_cast<std::size_t>(command.value)]);
                 break;
         }
     }
     return reply + finalResult(true);
+}
+
+std::string HayesModem::extended(std::string_view body) const {
+    std::string name;
+    for (const char c : body)
+        if (c != ' ') name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const auto& [command, answer] : m_traits.sheet->extended)
+        if (command == name) return information(answer) + finalResult(true);
+    return finalResult(false);
 }
 
 std::string HayesModem::information(std::string_view text) const {

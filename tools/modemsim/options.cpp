@@ -72,6 +72,9 @@ std::string usageText() {
     return "usage: qelv-modemsim --dir DIR [--record] PROFILE[:ARG]@N [PROFILE[:ARG]@N ...]\n"
            "profiles: hayes error silent late[:MS] nolf lowerok noisy flood[:BYTES_PER_SEC]"
            " chatter[:BYTES_PER_SEC] vanish\n"
+           "  current devices: quectel-ec25 simcom-sim7600 ublox-sara-r4 simcom-sim800 "
+           "(autobauds)\n"
+           "  esp-at (115200 bit/s only) usr-56k\n"
            "Plays one device per PROFILE@N on a pseudo-terminal linked as DIR/comN, prints\n"
            "'ready' and creates DIR/ready, and runs until SIGTERM/SIGINT or end of stdin.\n";
 }

@@ -3,6 +3,7 @@
 #include "fixedreply.h"
 #include "floodprofile.h"
 #include "hayesmodem.h"
+#include "linespeed.h"
 
 #include <chrono>
 
@@ -27,6 +28,26 @@ std::unique_ptr<Profile> fixed(std::string reply, FixedReplyProfile::Delivery de
 
 std::unique_ptr<Profile> hayes(bool echo, bool rejectsInformation, bool vanishes) {
     return std::make_unique<HayesModem>(HayesModem::Traits{echo, rejectsInformation, vanishes});
+}
+
+// Current devices all start with echo on, as their manuals give ATE1 as the default.
+std::unique_ptr<Profile> modem(const DeviceSheet& sheet) {
+    return std::make_unique<HayesModem>(HayesModem::Traits{true, false, false, &sheet});
+}
+
+std::unique_ptr<Profile> atSpeed(int speed, std::unique_ptr<Profile> device) {
+    return std::make_unique<LineSpeedGate>(speed, std::move(device));
+}
+
+std::unique_ptr<Profile> currentDevice(const std::string& name) {
+    if (name == "quectel-ec25") return modem(quectelEc25Sheet());
+    if (name == "simcom-sim7600") return modem(simcomSim7600Sheet());
+    if (name == "ublox-sara-r4") return modem(ubloxSaraR4Sheet());
+    if (name == "simcom-sim800")
+        return atSpeed(LineSpeedGate::kAutobaud, modem(simcomSim800Sheet()));
+    if (name == "esp-at") return atSpeed(115200, modem(espAtSheet()));
+    if (name == "usr-56k") return modem(usr56kSheet());
+    return nullptr;
 }
 
 }  // namespace
@@ -54,6 +75,7 @@ std::unique_ptr<Profile> makeProfile(const DeviceRequest& request) {
     if (name == "nolf") return fixed("OK", Delivery::Whole);
     if (name == "lowerok") return fixed("\r\nok\r\n", Delivery::Whole);
     if (name == "noisy") return fixed(noisyReply(), Delivery::InPieces);
+    if (auto device = currentDevice(name)) return device;
     throw UsageError("unknown profile '" + name + "'");
 }
 

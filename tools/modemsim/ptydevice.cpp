@@ -1,5 +1,7 @@
 #include "ptydevice.h"
 
+#include "linespeed.h"
+
 #include <unistd.h>
 
 #include <array>
@@ -48,6 +50,9 @@ void PtyDevice::receive(Clock::time_point now) {
         close();
         return;
     }
+    // The other side may change its speed between writes; what is read now came at the speed
+    // it has now, near enough for a device that is asked one line at a time.
+    m_profile->setLineSpeed(slaveLineSpeed(m_pty.master.get()));
     std::size_t taken = 0;
     while (taken < static_cast<std::size_t>(count) && !m_profile->vanished())
         m_profile->receive(buffer[taken++], now, m_outbox);
