@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 build=build-fuzz
-targets=(fuzz_resultcode fuzz_stopscanner fuzz_settings fuzz_logreader)
+targets=(fuzz_resultcode fuzz_stopscanner fuzz_settings fuzz_logreader fuzz_okline)
 
 # Debian's clang ships the libFuzzer runtime in a separate, merely recommended package.
 if [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then

@@ -4,6 +4,7 @@
 
 #include "atfailure.h"
 #include "mdcomm.h"
+#include "okline.h"
 #include "surveytexts.h"
 
 namespace qelv {
@@ -98,7 +99,7 @@ bool MainForm::atPort(const AtPass& pass, std::int16_t n) {
 
 void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attempt) {
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
-    if (attempt.reply.contains(QLatin1String("OK")))
+    if (okStandsAlone(attempt.reply))
         writeResult(n, pass.resultCol, attempt.reply, kMark, {});
     else
         writeResult(n, pass.resultCol, QString(), kWhite, explainAtFailure(attempt));
