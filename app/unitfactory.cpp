@@ -44,8 +44,12 @@ std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports) 
 std::optional<QString> devicePathFor(const PortMap& map, int port) {
     const auto device = map.device(port);
     if (!device) return std::nullopt;
-    const QString target = QFileInfo(device->path).canonicalFilePath();
-    return target.isEmpty() ? device->path : target;
+    const QFileInfo entry(device->path);
+    const QString target = entry.canonicalFilePath();
+    if (!target.isEmpty()) return target;
+    // Gone since, or never there: the node the entry names, not the entry's own path, which
+    // is relative under a relative --ports.
+    return entry.isSymLink() ? entry.symLinkTarget() : entry.absoluteFilePath();
 }
 
 }  // namespace qelv
