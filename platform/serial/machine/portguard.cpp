@@ -1,6 +1,7 @@
 #include "portguard.h"
 #include "porttexts.h"
 
+#include "holderwatch.h"
 #include "procholders.h"
 
 #include <QFile>
@@ -86,8 +87,12 @@ std::unique_ptr<PortGuard> PortGuard::acquire(const QString& devicePath,
     if (const ProbeResult pre = precheckPort(given); pre.failure != OpenFailure::None) fail(pre);
     if (const auto use = findPortUse(given, sources)) busy(use->message());
     const QString path = QFileInfo(given).canonicalFilePath();
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int fd = -1;
+    {
+        const OwnOpen own(path);
+        fd =
+            ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    }
     if (fd < 0 && errno == EBUSY) exclusiveWithoutUser(path, sources);
     if (fd < 0) fail(diagnosePort(path));
     std::unique_ptr<PortGuard> guard(new PortGuard(fd));

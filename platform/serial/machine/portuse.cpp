@@ -2,9 +2,9 @@
 #include "porttexts.h"
 
 #include "consoletty.h"
+#include "holderwatch.h"
 #include "portremedy.h"
 #include "procholders.h"
-#include "recentholders.h"
 #include "ttydevice.h"
 #include "uucplock.h"
 
@@ -67,7 +67,7 @@ std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSourc
     if (!device || !isTtyDevice(device->number, sources.procDir)) return std::nullopt;
     const auto lock = findLockClaim(lockFileNames(device->given, device->path), sources.lockDirs);
     if (lock && lock->pid > 0) return processUse(*device, {lock->pid}, sources.procDir);
-    const DeviceHolders holders = recentDeviceHolders(device->number, sources.procDir);
+    const DeviceHolders holders = deviceHolders(device->path, device->number, sources.procDir);
     if (!holders.users.isEmpty()) return processUse(*device, holders.users, sources.procDir);
     const QString kernelName = kernelTtyName(device->path);
     if (isKernelConsole(kernelName, sources.sysClassTty))
@@ -76,11 +76,19 @@ std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSourc
     return std::nullopt;
 }
 
+std::vector<std::optional<PortUse>> findPortUses(const QStringList& devicePaths,
+                                                 const PortUseSources& sources) {
+    watchForOpens(devicePaths);
+    std::vector<std::optional<PortUse>> uses;
+    for (const QString& path : devicePaths) uses.push_back(findPortUse(path, sources));
+    return uses;
+}
+
 QString farEndHolders(const QString& devicePath, const PortUseSources& sources) {
     const std::optional<Device> device = deviceOf(devicePath);
     if (!device) return {};
     QStringList labels;
-    for (const qint64 pid : scanDeviceHolders(device->number, sources.procDir).farEnds)
+    for (const qint64 pid : deviceHolders(device->path, device->number, sources.procDir).farEnds)
         labels << processLabel(pid, sources.procDir);
     return labels.join(QStringLiteral(", "));
 }

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace qelv {
 
@@ -45,6 +46,11 @@ struct PortUseSources {
 /// that need a descriptor (flock, exclusive mode) are the guard's, after its open.
 QELV_EXPORT std::optional<PortUse> findPortUse(const QString& devicePath,
                                                const PortUseSources& sources = {});
+
+/// findPortUse for each of `devicePaths`, in their order: one pass over the processes serves
+/// them all, where asking one after another may take a pass for each.
+QELV_EXPORT std::vector<std::optional<PortUse>> findPortUses(const QStringList& devicePaths,
+                                                             const PortUseSources& sources = {});
 
 /// The processes serving the pseudo-terminal `devicePath` as its device (holding its
 /// master), as "PID n (name)", comma-separated; empty for other devices or when none is seen.

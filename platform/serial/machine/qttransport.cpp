@@ -1,6 +1,7 @@
 #include "qttransport.h"
 #include "porttexts.h"
 
+#include "holderwatch.h"
 #include "outputdrain.h"
 #include "portprobe.h"
 
@@ -53,7 +54,12 @@ QtTransport::QtTransport() {
 
 void QtTransport::open(const QString& device, const LineSettings& line, int handshaking) {
     m_port.setPortName(device);
-    if (!m_port.open(QIODevice::ReadWrite)) {
+    bool opened = false;
+    {
+        const OwnOpen own(device);
+        opened = m_port.open(QIODevice::ReadWrite);
+    }
+    if (!opened) {
         m_port.clearError();
         // The claim's checks passed, so what is left is Qt's own lock file (another instance
         // between our checks and its open) or a refusal we can tell apart by trying again.

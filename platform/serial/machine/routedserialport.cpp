@@ -1,4 +1,5 @@
 #include "routedserialport.h"
+#include "holderwatch.h"
 #include "portguard.h"
 #include "porttexts.h"
 
@@ -70,6 +71,11 @@ QString RoutedSerialPort::devicePath() const {
 void RoutedSerialPort::open() {
     const auto dev = m_ports->map().device(m_commPort);
     if (!dev) throw ModemError(errc::kPortOpenFailed, porttexts::kAbsent, OpenFailure::Absent);
+    // The in-use check goes on asking about the map's other devices: one pass serves all.
+    QStringList mapped;
+    for (int n = 1; n <= kComPorts; ++n)
+        if (const auto other = m_ports->map().device(n)) mapped << other->path;
+    watchForOpens(mapped);
     // The claim is checked under the name as mapped (a lock file may carry a link's name);
     // the transport opens the device the name leads to.
     auto guard = PortGuard::acquire(dev->path);
