@@ -1,6 +1,7 @@
 #include "atcommand.h"
 #include "options.h"
 #include "portmap.h"
+#include "portuse.h"
 #include "printout.h"
 #include "readlog.h"
 #include "runmodes.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +136,12 @@ int runWithApplication(const qelv::Options& options, int argc, char** argv) {
 
 int main(int argc, char** argv) try {
     using namespace qelv;
+    // What an open cleared that a killed run left: one line each, over the progress line.
+    setClearedLeftoverHandler([](const QString& note) {
+        const QString clearLine =
+            ::isatty(STDERR_FILENO) == 1 ? QStringLiteral("\r\x1b[K") : QString();
+        printText(stderr, clearLine + QStringLiteral("qel-v: ") + escapeForTerminal(note) + u'\n');
+    });
     const QStringList args = argumentsOf(argc, argv);
     if (!args.isEmpty() && args.first() == QLatin1String("at")) {
         QCoreApplication app(argc, argv);

@@ -4,6 +4,10 @@
 #include "holderwatch.h"
 #include "outputdrain.h"
 #include "portprobe.h"
+#include "procholders.h"
+
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace qelv {
 
@@ -35,6 +39,11 @@ QSerialPort::FlowControl toQtFlow(int mode) {
     // that protects data.
     if (mode == 1) return QSerialPort::SoftwareControl;
     return mode >= 2 ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl;
+}
+
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && ptyIndexOf(st.st_rdev) >= 0;
 }
 
 bool meansGone(QSerialPort::SerialPortError error) {
@@ -70,6 +79,12 @@ void QtTransport::open(const QString& device, const LineSettings& line, int hand
         throw ModemError(errc::kPortOpenFailed, why.reason, why.failure);
     }
     m_gone = false;
+    // Qt puts every tty in exclusive mode. A pseudo-terminal would keep it after a SIGKILL for
+    // as long as its other side holds the master, and only root could clear it then: on one,
+    // the lock file and the claim's flock keep careful programs out instead. A serial line's
+    // last close ends it, however the program ends.
+    if (isPseudoTerminal(static_cast<int>(m_port.handle())))
+        ::ioctl(static_cast<int>(m_port.handle()), TIOCNXCL);
     // A serial line keeps nothing while nobody has it open; a pseudo-terminal does. Start
     // every open with an empty receive buffer either way.
     m_port.clear(QSerialPort::Input);
