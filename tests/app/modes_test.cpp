@@ -117,7 +117,7 @@ TEST(ListMode, OpensNoDeviceAndListsEveryMappedPort) {
 
 // A device that vanished mid-survey, its entry left dangling, is shown under the node it
 // opened, not under the entry's path, which a relative --ports makes relative.
-TEST(Survey, AVanishedDeviceIsShownUnderTheNodeItOpened) {
+TEST(HeadlessSurvey, AVanishedDeviceIsShownUnderTheNodeItOpened) {
     Pty device;
     PortsDir dir;
     dir.link(1, device.slavePath());
