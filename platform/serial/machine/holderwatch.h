@@ -35,6 +35,9 @@ namespace qelv {
 // been asked about it, with the processes started since scanned and added. Anything else
 // makes a new pass.
 //
+// Processes of other users are invisible unless run as root, as in any pass. Users the table
+// names are looked at again on their own descriptors, so one that has let go is not reported.
+// Safe to call from any thread.
 DeviceHolders deviceHolders(const QString& node, dev_t device, const QString& procDir);
 
 // Watches `nodes` (device paths, links resolved; others ignored) for opens from now on, so

@@ -26,8 +26,12 @@ std::function<void(const QString&)>& handler() {
 }
 
 void tell(const QString& note) {
-    const std::lock_guard<std::mutex> lock(handlerGuard());
-    if (handler()) handler()(note);
+    std::function<void(const QString&)> current;
+    {
+        const std::lock_guard<std::mutex> lock(handlerGuard());
+        current = handler();
+    }
+    if (current) current(note);
 }
 
 }  // namespace
