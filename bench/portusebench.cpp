@@ -78,16 +78,22 @@ std::vector<double> rounds(Work work) {
     return walls;
 }
 
-}  // namespace
-
-void portUseFigures(Report& report) {
+// kPorts pseudo-terminals, linked in `dir` as com1, com2 ...
+std::vector<modemsim::RawPty> linkedPtys(const QString& dir) {
     std::vector<modemsim::RawPty> ptys;
-    QTemporaryDir ports;
     for (int n = 1; n <= kPorts; ++n) {
         ptys.push_back(modemsim::openRawPty());
         QFile::link(QString::fromStdString(ptys.back().slavePath),
-                    QDir(ports.path()).filePath(QStringLiteral("com%1").arg(n)));
+                    QDir(dir).filePath(QStringLiteral("com%1").arg(n)));
     }
+    return ptys;
+}
+
+}  // namespace
+
+void portUseFigures(Report& report) {
+    QTemporaryDir ports;
+    std::vector<modemsim::RawPty> ptys = linkedPtys(ports.path());
     const Crowd crowd(kCrowd);
     const int processes = processCount();
     int found = 0;
@@ -171,13 +177,8 @@ dev_t deviceNumber(const std::string& path) {
 }  // namespace
 
 void portUseCrowdFigures(Report& report) {
-    std::vector<modemsim::RawPty> ptys;
     QTemporaryDir ports;
-    for (int n = 1; n <= kPorts; ++n) {
-        ptys.push_back(modemsim::openRawPty());
-        QFile::link(QString::fromStdString(ptys.back().slavePath),
-                    QDir(ports.path()).filePath(QStringLiteral("com%1").arg(n)));
-    }
+    std::vector<modemsim::RawPty> ptys = linkedPtys(ports.path());
     // The devices' side is a process of its own, as the simulator is to the survey.
     const DeviceSide side;
     for (auto& pty : ptys) {
