@@ -125,7 +125,7 @@ TEST(KilledSurvey, TheNextRunClearsWhatItLeftAndSaysSo) {
     EXPECT_EQ(next->exitCode(), 0);
     const QString err = QString::fromUtf8(next->readAllStandardError());
     EXPECT_TRUE(err.contains(QStringLiteral("強制終了された qel-v (PID %1) が残したロックファイル "
-                                            "%2を片付けました")
+                                            "%2 を片付けました")
                                  .arg(pid)
                                  .arg(lock)))
         << err.toStdString();

@@ -181,7 +181,7 @@ TEST(PortUse, ExclusiveModeLeftByAKilledRunOfOursIsClearedAnotherProgramsIsNot) 
             EXPECT_EQ(error.number(), 0) << error.message().toStdString();
             ASSERT_EQ(notes.size(), 1);
             EXPECT_TRUE(
-                notes[0].contains(QStringLiteral("ロックファイル %1と排他モード").arg(lock)))
+                notes[0].contains(QStringLiteral("ロックファイル %1 と排他モード").arg(lock)))
                 << notes[0].toStdString();
             EXPECT_EQ(exclusive, 0);
             EXPECT_FALSE(QFile::exists(lock));

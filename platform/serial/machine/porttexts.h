@@ -37,10 +37,10 @@ inline const QString kExclusiveUnseen = QStringLiteral(
 // What a killed run of this program left on a device: cleared at the next open, with a note;
 // or, when it cannot be cleared, why the port stays shut. %2 is the program, %3 its PID.
 inline const QString kLeftoverCleared =
-    QStringLiteral("%1: 強制終了された %2 (PID %3) が残した%4を片付けました");
+    QStringLiteral("%1: 強制終了された %2 (PID %3) が残した%4 を片付けました");
 inline const QString kLeftoverLock = QStringLiteral("ロックファイル %1");
 inline const QString kLeftoverExclusive = QStringLiteral("排他モード");
-inline const QString kLeftoverAnd = QStringLiteral("と");
+inline const QString kLeftoverAnd = QStringLiteral(" と");
 inline const QString kLeftoverLockStuck = QStringLiteral(
     "使用中です: %1 — 強制終了された %2 (PID %3) のロックファイル %4 が残っていますが、"
     "削除できません (%5) — ファイルの持ち主か root で削除してください");
