@@ -21,6 +21,13 @@ AtEnding classified(const Mdcomm& unit, const AtRequest& r, QString reply) {
     return {r.op, std::move(reply), code, r.expect, r.breakSeconds != 0};
 }
 
+// atcret and atcinterret under --timeout: what was collected, and whether the limit ended it.
+AtEnding classified(const Mdcomm& unit, const AtRequest& r, TimedReply reply) {
+    AtEnding ending = classified(unit, r, std::move(reply.text));
+    ending.timedOut = reply.limitReached;
+    return ending;
+}
+
 AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
     unit.ATBreak = r.breakSeconds;
     unit.ATCretNotEvent = r.noEvents ? 1 : 0;
@@ -33,8 +40,10 @@ AtEnding runOperation(Mdcomm& unit, const AtRequest& r) {
         case AtOp::ReBack:
             return classified(unit, r, unit.SendModemReBack(command, r.waitMs));
         case AtOp::AtcRet:
+            if (r.timeout) return classified(unit, r, unit.ATCret(command, *r.timeout));
             return classified(unit, r, unit.ATCret(command));
         case AtOp::AtcInterRet:
+            if (r.timeout) return classified(unit, r, unit.ATCinterRet(command, *r.timeout));
             return classified(unit, r, unit.ATCinterRet(command));
         case AtOp::AtTrue:
             return {r.op, std::nullopt, unit.ATTrue(command), {}, false};
@@ -54,14 +63,12 @@ int execute(const AtRequest& r) {
                       QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
         }
         session.open(r.settings);
-        if (r.timeout) session.pump().arm(*r.timeout);
         const AtEnding ending = runOperation(mdcomm, r);
         printText(stdout, renderAtEnding(ending, r.json));
+        if (ending.timedOut)
+            printText(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
+                                  .arg(r.timeout->count()));
         return exitStatusOf(atVerdict(ending));
-    } catch (const DeadlinePassed&) {
-        printText(stderr, QStringLiteral("qel-v at: no final result code within %1 ms\n")
-                              .arg(r.timeout->count()));
-        return exitStatusOf(AtVerdict::NoAnswer);
     } catch (const ModemError& error) {
         printText(stderr, QStringLiteral("qel-v at: error ") + QString::number(error.number()) +
                               QStringLiteral(": ") + escapeForTerminal(error.message()) + u'\n');
@@ -131,7 +138,8 @@ QString atHelpText() {
         "  --wait MS        time limit of sendmodem, sendmodem-notcr and reback, 0 or more\n"
         "                   (default 2000)\n"
         "  --timeout MS     atcret, atcinterret: give up after MS milliseconds without a\n"
-        "                   final result code (default: wait for as long as it takes)\n"
+        "                   final result code and print what arrived (default: wait for\n"
+        "                   as long as it takes)\n"
         "  --expect TEXT    the reply that ends sendmodem and sendmodem-notcr (default OK)\n"
         "  --break SECONDS  atcret, atcinterret: wait this long instead and return only what\n"
         "                   arrived meanwhile; outside -32..32 it fails with overflow (error 6)\n"
@@ -158,7 +166,7 @@ QString atHelpText() {
         "       message go to stderr)\n"
         "  2    bad command line\n"
         "  128+N  ended by signal N\n"
-        "The reply is printed in every case but a failure and a --timeout that ran out.\n");
+        "The reply is printed in every case but a failure.\n");
 }
 
 }  // namespace qelv

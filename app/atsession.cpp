@@ -1,7 +1,6 @@
 #include "atsession.h"
 
 #include "atrequest.h"
-#include "qteventpump.h"
 #include "unitfactory.h"
 
 namespace qelv {
@@ -9,12 +8,10 @@ namespace qelv {
 AtSession::AtSession(const QString& port, const QString& portsDir, const PortTargets& targets)
     : m_port(port) {
     const std::int16_t n = atPortNumber(port);
-    auto pump = std::make_unique<DeadlinePump>(std::make_unique<QtEventPump>());
-    m_pump = pump.get();
     // A device path or a URL is COM1 of a map of its own.
     m_ports = n == 0 ? PortDirectory::fixed(PortMap::single(port)) : mappedPorts(portsDir, targets);
     m_number = n == 0 ? 1 : n;
-    m_unit = std::make_unique<Mdcomm>(machineParts(m_ports, std::move(pump)));
+    m_unit = std::make_unique<Mdcomm>(machineParts(m_ports));
     m_unit->MSComm1.setCommPort(m_number);
 }
 

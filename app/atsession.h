@@ -1,6 +1,5 @@
 #pragma once
 
-#include "deadlinepump.h"
 #include "devicefacts.h"
 #include "mdcomm.h"
 #include "portdirectory.h"
@@ -14,8 +13,8 @@
 namespace qelv {
 
 // One port for one command line (`qel-v at`, `qel-v check`): a unit of its own over the
-// machine's clock, the Qt event loop behind a deadline, and the port PORT names. The port
-// is released however the session ends, a request to end included.
+// machine's clock, the Qt event loop and the port PORT names. The port is released however
+// the session ends, a request to end included.
 class AtSession {
 public:
     // PORT is COMn (through `targets`, else `portsDir`, else $QELV_PORTS, else the system's
@@ -27,8 +26,6 @@ public:
     AtSession& operator=(const AtSession&) = delete;
 
     Mdcomm& unit() { return *m_unit; }
-    // Gives operations without a time limit of their own one (DeadlinePassed).
-    DeadlinePump& pump() { return *m_pump; }
 
     // Opens the port at `settings` with DTR and RTS on and no flow control, after the checks
     // that leave a port another program uses alone. Throws ModemError (its OpenFailure kept)
@@ -44,7 +41,6 @@ private:
     std::shared_ptr<PortDirectory> m_ports;
     std::int16_t m_number = 1;
     std::unique_ptr<Mdcomm> m_unit;
-    DeadlinePump* m_pump = nullptr;  // owned by m_unit
 };
 
 }  // namespace qelv

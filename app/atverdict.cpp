@@ -48,6 +48,8 @@ AtVerdict byInformationText(const QString& text, int code, bool fixedWait) {
 }  // namespace
 
 AtVerdict atVerdict(const AtEnding& e) {
+    // What arrived before the limit may hold a CONNECT; it is still not what ends the operation.
+    if (e.timedOut) return AtVerdict::NoAnswer;
     switch (e.op) {
         case AtOp::SendModem:
         case AtOp::SendModemNotCr:

@@ -22,6 +22,7 @@ struct AtEnding {
     int code = -1;                 // ATResultinstr of the reply; attrue's own result
     QString expect;                // the stop text of sendmodem and sendmodem-notcr
     bool fixedWait = false;        // atcret, atcinterret: ATBreak's wait instead of a stop text
+    bool timedOut = false;         // atcret, atcinterret: --timeout ran out first
 };
 
 // Pure: the verdict on one ending. The rules per operation are those `qel-v at --help` lists.

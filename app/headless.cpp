@@ -15,9 +15,12 @@
 #include "unitfactory.h"
 #include "version.h"
 
+#include <QFileInfo>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <map>
 
 namespace qelv {
 
@@ -29,10 +32,23 @@ struct SurveyRun {
     const MainForm& form;
     const GridCells& cells;
     const PortMap& map;
+    // The node each COM number led to when pass 1 opened it.
+    const std::map<int, QString>& opened;
     bool complete;
     std::chrono::milliseconds duration;
     int columns;  // how wide the table may be
 };
+
+// A device that vanished since pass 1 opened it is shown under the node it opened; the others
+// where their entries lead now.
+DeviceLookup shownDevices(const SurveyRun& run) {
+    return [&run](int n) -> std::optional<QString> {
+        const auto now = devicePathFor(run.map, n);
+        const auto then = run.opened.find(n);
+        if (then != run.opened.end() && (!now || !QFileInfo::exists(*now))) return then->second;
+        return now;
+    };
+}
 
 QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
     using namespace std::chrono;
@@ -51,7 +67,7 @@ QByteArray metricsOf(const SurveyRun& run, const DeviceLookup& device) {
 }
 
 QByteArray render(Output output, const SurveyRun& run) {
-    const DeviceLookup device = [&run](int n) { return devicePathFor(run.map, n); };
+    const DeviceLookup device = shownDevices(run);
     const IdentityLookup identity = [&run](int n) { return run.form.identity(n); };
     switch (output) {
         case Output::Json:
@@ -74,9 +90,17 @@ int runHeadless(const Options& options) {
     MemoryForm widgets;
     ProgressLine progress(stderr);
     QtEventPump pump;
+    std::map<int, QString> opened;
+    // Pass 1 asks for each port's description just before its open: no tooltip here, but the
+    // moment to note which node the port leads to.
+    const auto noteNode = [&opened, &ports](int n) {
+        if (const auto node = devicePathFor(ports->map(), n)) opened[n] = *node;
+        return QString();
+    };
     MainForm form({widgets.window, widgets.MSFlexGrid1, progress, widgets.Command1},
                   {.pump = pump,
                    .unit = []() -> Mdcomm& { return Mdcomm::instance(); },
+                   .describePort = noteNode,
                    .version = version::kNumbers,
                    .parallel = options.parallel,
                    .newPort = portFactory(ports),
@@ -98,9 +122,10 @@ int runHeadless(const Options& options) {
     // Ctrl-C asks for what was found so far; SIGTERM and SIGHUP end quietly, since whoever
     // sent them may no longer be reading. A file is only ever replaced by a whole survey.
     if (exitCode != kExitOk && (exitCode != kExitInterrupted || target.toFile())) return exitCode;
-    const int delivered = target.deliver(render(
-        options.output, {form, widgets.MSFlexGrid1.cells(), ports->map(), exitCode == kExitOk, took,
-                         outputColumns(target.toFile() ? nullptr : stdout)}));
+    const int delivered =
+        target.deliver(render(options.output, {form, widgets.MSFlexGrid1.cells(), ports->map(),
+                                               opened, exitCode == kExitOk, took,
+                                               outputColumns(target.toFile() ? nullptr : stdout)}));
     return exitCode != kExitOk ? exitCode : delivered;
 }
 

@@ -2,6 +2,7 @@
 #include "check/checkcommand.h"
 #include "options.h"
 #include "portmap.h"
+#include "portuse.h"
 #include "printout.h"
 #include "readlog.h"
 #include "runmodes.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +145,12 @@ int runWithApplication(const qelv::Options& options, int argc, char** argv) {
 
 int main(int argc, char** argv) try {
     using namespace qelv;
+    // What an open cleared that a killed run left: one line each, over the progress line.
+    setClearedLeftoverHandler([](const QString& note) {
+        const QString clearLine =
+            ::isatty(STDERR_FILENO) == 1 ? QStringLiteral("\r\x1b[K") : QString();
+        printText(stderr, clearLine + QStringLiteral("qel-v: ") + escapeForTerminal(note) + u'\n');
+    });
     const QStringList args = argumentsOf(argc, argv);
     if (!args.isEmpty() && args.first() == QLatin1String("at")) {
         QCoreApplication app(argc, argv);

@@ -51,15 +51,23 @@ QJsonObject portJson(const ListedPort& port) {
 std::vector<ListedPort> listPorts(PortDirectory& ports, const PortUseCheck& use,
                                   const IdentityCheck& identity) {
     std::vector<ListedPort> listed;
+    QStringList ttys;
     for (int n = survey::kFirstPort; n <= survey::kLastPort; ++n) {
         const auto device = ports.map().device(n);
         if (!device) continue;
         ListedPort port{n, device->path, *ports.facts(n), std::nullopt, {}};
-        // Who holds a FIFO or /dev/null is nobody's concern; a tty of any kind is.
-        const bool tty = !port.facts.name.isEmpty() || port.facts.kind == DeviceKind::Virtual;
-        if (tty) port.use = use ? use(port.facts.node) : findPortUse(port.facts.node);
         if (identity) port.identity = identity(n);
         listed.push_back(std::move(port));
+        // Who holds a FIFO or /dev/null is nobody's concern; a tty of any kind is.
+        const DeviceFacts& facts = listed.back().facts;
+        if (!facts.name.isEmpty() || facts.kind == DeviceKind::Virtual) ttys << facts.node;
+    }
+    // One look at the processes for all of them.
+    const auto uses = use ? std::vector<std::optional<PortUse>>{} : findPortUses(ttys);
+    for (ListedPort& port : listed) {
+        const qsizetype at = ttys.indexOf(port.facts.node);
+        if (at < 0) continue;
+        port.use = use ? use(port.facts.node) : uses[static_cast<std::size_t>(at)];
     }
     return listed;
 }

@@ -47,8 +47,12 @@ std::optional<QString> devicePathFor(const PortMap& map, int port) {
     const auto device = map.device(port);
     if (!device) return std::nullopt;
     if (looksLikeUrl(device->path)) return device->path;
-    const QString target = QFileInfo(device->path).canonicalFilePath();
-    return target.isEmpty() ? device->path : target;
+    const QFileInfo entry(device->path);
+    const QString target = entry.canonicalFilePath();
+    if (!target.isEmpty()) return target;
+    // Gone since, or never there: the node the entry names, not the entry's own path, which
+    // is relative under a relative --ports.
+    return entry.isSymLink() ? entry.symLinkTarget() : entry.absoluteFilePath();
 }
 
 }  // namespace qelv

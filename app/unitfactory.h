@@ -26,7 +26,8 @@ std::function<std::unique_ptr<SerialPort>()> portFactory(std::shared_ptr<PortDir
 // The facts are those `ports` read since its last refresh.
 std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports);
 
-// The path shown for COMn's device: where its entry leads, or nothing when it has none.
+// The path shown for COMn's device: the node its entry leads to (the node a link names when
+// it leads nowhere now), or nothing when it has no entry.
 std::optional<QString> devicePathFor(const PortMap& map, int port);
 
 }  // namespace qelv

@@ -409,7 +409,7 @@ int main(int argc, char** argv) {
     if (args.contains(QLatin1String("--help"))) {
         std::printf(
             "usage: qelv_bench [--no-xvfb] [--parallel-only | --network-only |\n"
-            "                   --window-flood-only | --identify-only]\n"
+            "                   --window-flood-only | --identify-only | --port-use-only]\n"
             "Measures the unit's waits, the survey and the window beside the old "
             "busy-polling loops and prints one table (about a minute).\n");
         return 0;
@@ -427,6 +427,12 @@ int main(int argc, char** argv) {
 
     Report report;
     const std::string loadBefore = loadAverage();
+    if (args.contains(QLatin1String("--port-use-only"))) {
+        portUseFigures(report);
+        portUseCrowdFigures(report);
+        report.print();
+        return report.anyNotRun() ? 1 : 0;
+    }
     if (args.contains(QLatin1String("--parallel-only"))) {
         parallelFigures(report);
         report.print();
@@ -452,6 +458,8 @@ int main(int argc, char** argv) {
     passOneFigures(report);
     progress("in-use checks among 300 extra processes");
     portUseFigures(report);
+    progress("in-use checks and --list among 4,000 extra processes");
+    portUseCrowdFigures(report);
     const bool simulated = simulatorFigures(report);
     floodSurveyFigures(report);
     parallelFigures(report);

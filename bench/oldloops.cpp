@@ -1,7 +1,11 @@
 #include "oldloops.h"
 
+#include "procholders.h"
 #include "surveytexts.h"
 #include "tickspan.h"
+
+#include <chrono>
+#include <set>
 
 namespace qelv::bench {
 
@@ -26,6 +30,38 @@ BusyReply busySendModem(TickClock& clock, EventPump& pump, SerialPort& port, con
         if (span.elapsed(clock.tickCount()) >= wait) break;
     }
     return reply;
+}
+
+QList<qint64> oldDeviceUsers(dev_t device) {
+    const QString proc = QStringLiteral("/proc");
+    QList<qint64> users;
+    for (const qint64 pid : holdersIn(scanDescriptors(proc), device).users)
+        if (stillUses(pid, device, proc)) users << pid;
+    return users;
+}
+
+int oldListUsers(const std::vector<dev_t>& devices) {
+    using Clock = std::chrono::steady_clock;
+    const QString proc = QStringLiteral("/proc");
+    Clock::time_point taken;
+    std::set<dev_t> asked;
+    DescriptorTable table;
+    bool made = false;
+    int found = 0;
+    for (const dev_t device : devices) {
+        if (made && Clock::now() - taken < std::chrono::milliseconds(100) && !asked.count(device)) {
+            scanNewProcesses(proc, table);
+        } else {
+            taken = Clock::now();
+            asked.clear();
+            table = scanDescriptors(proc);
+            made = true;
+        }
+        asked.insert(device);
+        for (const qint64 pid : holdersIn(table, device).users)
+            if (stillUses(pid, device, proc)) ++found;
+    }
+    return found;
 }
 
 void openForSurvey(SerialPort& port, std::int16_t n) {

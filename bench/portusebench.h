@@ -9,4 +9,8 @@ namespace qelv::bench {
 // pass 1 opens and closes 16 pseudo-terminals as the survey does.
 void portUseFigures(Report& report);
 
+// The in-use check per open among 4,000 extra processes, as it was (a pass over every
+// process's descriptors for each open) and as it is, and `qel-v --list` among them.
+void portUseCrowdFigures(Report& report);
+
 }  // namespace qelv::bench

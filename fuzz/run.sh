@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 build=build-fuzz
 targets=(fuzz_resultcode fuzz_stopscanner fuzz_settings fuzz_logreader fuzz_labelvalue
-         fuzz_networktarget fuzz_cellview fuzz_identityreply)
+         fuzz_networktarget fuzz_cellview fuzz_identityreply fuzz_okline)
 
 # Debian's clang ships the libFuzzer runtime in a separate, merely recommended package.
 if [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then

@@ -6,7 +6,9 @@
 #include "resultwords.h"
 #include "shutdown.h"
 #include "stopscanner.h"
+#include "tickspan.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace qelv {
@@ -37,10 +39,23 @@ std::int16_t fixedWaitMs(std::int16_t seconds) {
     return static_cast<std::int16_t>(product);
 }
 
+// What ATCinterRet keeps of a collected reply: the text before "OK" CR LF, without line ends.
+QString informationText(QString collected) {
+    const qsizetype ok = collected.indexOf(kOkCrLf);
+    if (ok >= 0) collected.truncate(ok);
+    collected.remove(u'\r');
+    collected.remove(u'\n');
+    return collected;
+}
+
 }  // namespace
 
-QString Mdcomm::collectFinal(const QString& atstr) {
+TimedReply Mdcomm::collectFinal(const QString& atstr,
+                                std::optional<std::chrono::milliseconds> limit) {
     MSComm1.Output(atstr + kCr);
+    // Without a limit the clock is never read: ATCret stays exactly what it was.
+    std::optional<TickSpan> span;
+    if (limit) span.emplace(OnTime());
     ReplyText reply(kReplyCap);
     StopScanner stop(finalResultTexts());
     for (;;) {
@@ -50,30 +65,45 @@ QString Mdcomm::collectFinal(const QString& atstr) {
         reply.append(piece);
         if (ATBreak != 0) {
             const std::int32_t wait = fixedWaitMs(ATBreak);
-            Waits(wait);
+            const std::int64_t left = span ? limit->count() - span->elapsed(OnTime()) : wait;
+            const bool cut = left < wait;
+            Waits(cut ? static_cast<std::int32_t>(std::max<std::int64_t>(left, 0)) : wait);
             reply.assign(MSComm1.Input());
-            break;
+            return {reply.take(), cut};
         }
         if (stop.feed(piece)) break;
         // Nothing else is sure to notice a request to end: without pumping no pump throws,
         // and a pump is not obliged to throw from every call.
         shutdown::throwIfRequested();
-        sleepFor(kIdleLook, pumping);
+        auto budget = kIdleLook;
+        if (span) {
+            const std::int64_t elapsed = span->elapsed(OnTime());
+            if (elapsed >= limit->count()) return {reply.take(), true};
+            budget = std::min(budget, TickSpan::sleepBudget(elapsed, limit->count()));
+        }
+        sleepFor(budget, pumping);
     }
-    return reply.take();
+    return {reply.take(), false};
 }
 
 QString Mdcomm::ATCret(const QString& atstr) {
-    return logged(collectFinal(atstr));
+    return logged(collectFinal(atstr, std::nullopt).text);
 }
 
 QString Mdcomm::ATCinterRet(const QString& atstr) {
-    QString text = collectFinal(atstr);
-    const qsizetype ok = text.indexOf(kOkCrLf);
-    if (ok >= 0) text.truncate(ok);
-    text.remove(u'\r');
-    text.remove(u'\n');
-    return logged(std::move(text));
+    return logged(informationText(collectFinal(atstr, std::nullopt).text));
+}
+
+TimedReply Mdcomm::ATCret(const QString& atstr, std::chrono::milliseconds limit) {
+    TimedReply reply = collectFinal(atstr, limit);
+    reply.text = logged(std::move(reply.text));
+    return reply;
+}
+
+TimedReply Mdcomm::ATCinterRet(const QString& atstr, std::chrono::milliseconds limit) {
+    TimedReply reply = collectFinal(atstr, limit);
+    reply.text = logged(informationText(std::move(reply.text)));
+    return reply;
 }
 
 std::int16_t Mdcomm::ATTrue(const QString& atstr) {

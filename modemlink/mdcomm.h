@@ -11,9 +11,11 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 /// The modem-link library: the AT command unit, the serial ports it talks through and the
 /// platform parts it runs on.
@@ -28,6 +30,17 @@ struct MdcommParts {
     std::unique_ptr<EventPump> pump;       ///< what runs the program's events while a wait lasts
     std::unique_ptr<SerialPort> port;      ///< the port every operation talks through
     std::unique_ptr<LogWriter> logWriter;  ///< may be null: logging then fails when used
+};
+
+/// What a collection under a time limit returns: the text it collected, and whether the limit
+/// ended it rather than a final result code.
+struct TimedReply {
+    /// The reply as collected up to its end (for ATCinterRet, its information text); when the
+    /// limit ended it, everything that had arrived by then.
+    QString text;
+    /// True when the limit passed before a final result code arrived (or, with ATBreak, before
+    /// the fixed wait was over); false when the collection ended as it would without a limit.
+    bool limitReached = false;
 };
 
 /// The modem-link unit: one serial port and the AT command operations on it.
@@ -89,6 +102,16 @@ public:
     QString ATCret(const QString& atstr);
     /// ATCret, then keeps only the text before the first "OK" CR LF and removes every CR and LF.
     QString ATCinterRet(const QString& atstr);
+    /// ATCret with a time limit, counted by OnTime from the send (the wrap rule of TickSpan
+    /// applies): ends when a final result code arrives, as ATCret does, or once `limit` has
+    /// passed with what was collected by then and `limitReached` set. At least one look at the
+    /// port is made, and a result that arrived by the last look wins over the limit. With
+    /// ATBreak set, the fixed wait ends at the limit if it would outlast it; the fresh Input
+    /// is taken then. Logged as ATCret logs, also when the limit ended it.
+    TimedReply ATCret(const QString& atstr, std::chrono::milliseconds limit);
+    /// ATCinterRet with a time limit, as ATCret with one: the text it keeps is taken from what
+    /// was collected when the collection ended, whichever way it ended.
+    TimedReply ATCinterRet(const QString& atstr, std::chrono::milliseconds limit);
 
     /// Send `atstr` + CR LF (SendModemNotCR: `atstr` unchanged) and collect until
     /// `retresult` + CR LF occurs in the reply or `wait` ms have passed; returns the reply as
@@ -127,7 +150,7 @@ public:
 
 private:
     QString exchange(PendingExchange pending);
-    QString collectFinal(const QString& atstr);
+    TimedReply collectFinal(const QString& atstr, std::optional<std::chrono::milliseconds> limit);
     void sleepFor(std::chrono::milliseconds budget, bool pumping);
     QString logged(QString text);
 

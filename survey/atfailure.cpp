@@ -15,6 +15,8 @@ QString reasonOf(const AtAttempt& attempt) {
         return (attempt.errorNumber == errc::kPortIoFailed ? kDeviceGone : kExchangeFailed)
             .arg(attempt.errorNumber);
     if (attempt.reply.isEmpty()) return kNoAnswer.arg(attempt.waitMs);
+    // Noise holds the two letters by chance: say why they did not count.
+    if (attempt.reply.contains(QLatin1String("OK"))) return kOkNotALine;
     return kAnswerWithoutOk;
 }
 

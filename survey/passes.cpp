@@ -4,6 +4,7 @@
 
 #include "atfailure.h"
 #include "mdcomm.h"
+#include "okline.h"
 #include "surveytexts.h"
 #include "ticksbetween.h"
 
@@ -106,7 +107,7 @@ void MainForm::judge(const AtPass& pass, std::int16_t n, const AtAttempt& attemp
     m_exchangeTimes[n][pass.resultCol] =
         attempt.answered ? std::optional(attempt.took) : std::nullopt;
     // Looser than the exchange's own stop test: an "OK" cut off by the time limit counts.
-    if (attempt.reply.contains(QLatin1String("OK"))) {
+    if (okStandsAlone(attempt.reply)) {
         writeResult(n, pass.resultCol, attempt.reply, kMark, {});
         return;
     }

@@ -26,6 +26,7 @@ inline const QString kLineSettings = QStringLiteral("9600,N,8,1");
 // under the text table.
 inline const QString kNoAnswer = QStringLiteral("応答がありません（%1 ms 以内）");
 inline const QString kAnswerWithoutOk = QStringLiteral("「OK」を含まない応答です");
+inline const QString kOkNotALine = QStringLiteral("「OK」が単独の行になっていない応答です");
 inline const QString kDeviceGone = QStringLiteral("機器との接続が切れました（エラー %1）");
 inline const QString kExchangeFailed = QStringLiteral("通信に失敗しました（エラー %1）");
 inline const QString kNotReopened = QStringLiteral("ポートを開けませんでした: %1");

@@ -84,6 +84,15 @@ TEST(AtVerdict, AnotherSuccessThanTheExpectedOneIsNoAnswer) {
     EXPECT_EQ(atVerdict(ending), AtVerdict::Success);
 }
 
+TEST(AtVerdict, ARunOutTimeoutIsNoAnswerWhateverArrivedBeforeIt) {
+    for (const AtOp op : {AtOp::AtcRet, AtOp::AtcInterRet}) {
+        AtEnding ending{op, QStringLiteral("\r\nCONNECT 9600\r\n"), 1, {}, false};
+        EXPECT_EQ(atVerdict(ending), AtVerdict::Success);
+        ending.timedOut = true;
+        EXPECT_EQ(atVerdict(ending), AtVerdict::NoAnswer);
+    }
+}
+
 TEST(AtVerdict, StatusesAreDistinct) {
     EXPECT_EQ(exitStatusOf(AtVerdict::Success), 0);
     EXPECT_EQ(exitStatusOf(AtVerdict::Refused), kExitAtRefused);

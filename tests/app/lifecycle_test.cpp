@@ -7,17 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 #include <csignal>
@@ -86,6 +90,94 @@ TEST_P(EndedBySignal, InTheMiddleOfAnExchangeLeavesNothingBehind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndedBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+QString qtLockFileOf(const std::string& device) {
+    return QStringLiteral("/run/lock/LCK..pts_") +
+           QFileInfo(QString::fromStdString(device)).fileName();
+}
+
+bool exclusiveModeOn(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);  // root opens anyway
+    int exclusive = 0;
+    ::ioctl(fd, TIOCGEXCL, &exclusive);
+    ::close(fd);
+    return exclusive != 0;
+}
+
+// SIGKILL cannot be caught: the lock file stays. The next run knows it for its own, clears it
+// with a note, and surveys the port as if nothing had happened.
+TEST(KilledSurvey, TheNextRunClearsWhatItLeftAndSaysSo) {
+    if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
+    QTemporaryDir dir;
+    SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"silent@1"});
+    const std::string device = sim.devicePath(1);
+    const QString lock = qtLockFileOf(device);
+    std::unique_ptr<QProcess> killed(startQelv({"--json", "--ports", dir.path()}));
+    ASSERT_TRUE(waitForReceived(sim, 1, "ATE0Q0V1\r\n"));
+    const qint64 pid = killed->processId();
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    ASSERT_TRUE(killed->waitForFinished(3000));
+
+    QFile left(lock);
+    ASSERT_TRUE(left.open(QIODevice::ReadOnly));
+    EXPECT_EQ(left.readAll().split('\n').mid(0, 2),
+              (QList<QByteArray>{QByteArray::number(pid), "qel-v"}));
+    EXPECT_FALSE(exclusiveModeOn(device));  // a pseudo-terminal is never left exclusive
+
+    std::unique_ptr<QProcess> next(startQelv({"--json", "--ports", dir.path()}));
+    ASSERT_TRUE(next->waitForFinished(30000));
+    EXPECT_EQ(next->exitCode(), 0);
+    const QString err = QString::fromUtf8(next->readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("強制終了された qel-v (PID %1) が残したロックファイル "
+                                            "%2 を片付けました")
+                                 .arg(pid)
+                                 .arg(lock)))
+        << err.toStdString();
+    const QJsonArray rows =
+        QJsonDocument::fromJson(next->readAllStandardOutput()).object()["rows"].toArray();
+    EXPECT_EQ(rows[0].toObject()["open"].toObject()["mark"].toString(), "pass");
+    EXPECT_FALSE(QFile::exists(lock));
+}
+
+// What another program left is never cleared, and the port it claims stays shut: a UUCP lock
+// file whose process is gone, and one of Qt's that names another program.
+TEST(KilledSurvey, AnotherProgramsLockFileIsLeftAlone) {
+    if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
+    const pid_t gone = [] {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        ::waitpid(pid, nullptr, 0);
+        return pid;
+    }();
+    const QByteArray contents[] = {
+        QByteArray::number(gone).rightJustified(10) + '\n',
+        QByteArray::number(gone) + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + '\n'};
+    for (const QByteArray& content : contents) {
+        QTemporaryDir dir;
+        SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(), {"hayes@1"});
+        const QString lock = qtLockFileOf(sim.devicePath(1));
+        {
+            QFile file(lock);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        std::unique_ptr<QProcess> qelv(startQelv({"--json", "--ports", dir.path()}));
+        ASSERT_TRUE(qelv->waitForFinished(30000));
+        const QJsonObject open = QJsonDocument::fromJson(qelv->readAllStandardOutput())
+                                     .object()["rows"]
+                                     .toArray()[0]
+                                     .toObject()["open"]
+                                     .toObject();
+        EXPECT_EQ(open["mark"].toString(), "fail") << content.toStdString();
+        EXPECT_TRUE(open["error"].toString().contains(lock))
+            << open["error"].toString().toStdString();
+        QFile file(lock);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << content.toStdString();
+        EXPECT_EQ(file.readAll(), content);
+        EXPECT_TRUE(sim.received(1).empty());
+        file.remove();
+    }
+}
 
 // Ctrl-C in the middle of a headless survey: the grid as far as it got, then 130.
 struct Interrupted {

@@ -85,8 +85,9 @@ struct HostileBench {
         : dir(root.path() + QString::fromUtf8("/we\"ird\\dir\nx\xC2\x85y")),
           sim((QDir().mkpath(dir), QELV_MODEMSIM_PATH), dir.toStdString(),
               {"hayes@1", "silent@2", "noisy@3", "error@4", "lowerok@5"}) {
-        // A COM number whose entry leads nowhere: mapped, not openable.
-        QFile::link(root.path() + "/gone", dir + "/com6");
+        // A COM number whose entry leads nowhere: mapped, not openable, shown under the node
+        // it names.
+        QFile::link(dir + "/gone", dir + "/com6");
     }
     QTemporaryDir root;
     QString dir;
@@ -114,7 +115,7 @@ TEST(MetricsRun, PromtoolAcceptsASurveyOfTheBenchWithoutAWord) {
         out.contains(QRegularExpression("\nqelv_port_answer_seconds\\{port=\"COM1\",[^}]*\\} "
                                         "0\\.[0-9]{3}\n")));
     EXPECT_TRUE(out.contains("device=\"" + bench.root.path() +
-                             "/we\\\"ird\\\\\\\\dir\\\\nx\\\\x85y/com6\"} 0\n"))
+                             "/we\\\"ird\\\\\\\\dir\\\\nx\\\\x85y/gone\"} 0\n"))
         << out.toStdString();
     EXPECT_TRUE(out.contains("qelv_port_at_ok{port=\"COM2\""));
     EXPECT_FALSE(out.contains("qelv_port_info_ok{port=\"COM2\""));  // not tried

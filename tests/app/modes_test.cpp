@@ -116,6 +116,32 @@ TEST(ListMode, OpensNoDeviceAndListsEveryMappedPort) {
     EXPECT_EQ(listed[1].toObject()["kind"].toString(), "other");
 }
 
+// A device that vanished mid-survey, its entry left dangling, is shown under the node it
+// opened, not under the entry's path, which a relative --ports makes relative.
+TEST(HeadlessSurvey, AVanishedDeviceIsShownUnderTheNodeItOpened) {
+    Pty device;
+    PortsDir dir;
+    dir.link(1, device.slavePath());
+    const QString node = device.slavePath();
+    auto* qelv = new QProcess;
+    qelv->setWorkingDirectory(QFileInfo(dir.path()).absolutePath());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QELV_PORTS"));
+    qelv->setProcessEnvironment(env);
+    qelv->start(QStringLiteral(QELV_BINARY_PATH),
+                {"--json", "--ports", QFileInfo(dir.path()).fileName()});
+    QByteArray sent;
+    for (int i = 0; i < 200 && !sent.contains("ATE0Q0V1\r\n"); ++i)
+        sent += device.received(std::chrono::milliseconds(50));
+    ASSERT_TRUE(sent.contains("ATE0Q0V1\r\n"));
+    device.vanish();
+    const Ran ran = finish(qelv);
+    const QJsonObject com1 =
+        QJsonDocument::fromJson(ran.out).object()["rows"].toArray()[0].toObject();
+    EXPECT_EQ(com1["device"].toString(), node) << ran.out.toStdString();
+    EXPECT_EQ(com1["at"].toObject()["mark"].toString(), "fail");
+}
+
 TEST(Modes, AnyOtherPairIsAUsageErrorNamingBoth) {
     const std::pair<QStringList, QStringList> rows[] = {
         {{"--text", "--json"}, {"--text", "--json"}},

@@ -147,6 +147,81 @@ TEST_F(AtcretBreak, AppliesToAtcinterRetToo) {
     EXPECT_EQ(line.clock.ms(), 2000);
 }
 
+// --- ATCret and ATCinterRet with a time limit --------------------------------------------
+
+using AtcretLimit = Collect;
+using std::chrono::milliseconds;
+
+TEST_F(AtcretLimit, ASilentDeviceEndsAtTheLimitWithWhatArrivedAndSaysSo) {
+    script({{300, "\r\nCONNECT 9600\r\n"}, {1400, "too late\r\nOK\r\n"}});
+    const TimedReply reply = unit.ATCret("ATD1", milliseconds(1000));
+    EXPECT_EQ(reply.text, "\r\nCONNECT 9600\r\n");
+    EXPECT_TRUE(reply.limitReached);
+    EXPECT_EQ(line.clock.ms(), 1000);
+    EXPECT_EQ(lastSent(), "ATD1\r");
+    EXPECT_LE(line.pump.pumps(), 1000 / 50);  // it slept, it did not spin
+}
+
+TEST_F(AtcretLimit, AFinalCodeBeforeOrAtTheLimitEndsItAsWithoutOne) {
+    for (const std::int64_t at : {10, 999, 1000}) {
+        OpenLine fresh;
+        fresh.line.port.arriveAt(at, QStringLiteral("\r\nBUSY\r\n"));
+        fresh.line.port.arriveAt(at + 5, QStringLiteral("after"));
+        const TimedReply reply = fresh.unit.ATCret("ATD2", milliseconds(1000));
+        EXPECT_EQ(reply.text, "\r\nBUSY\r\n") << at;
+        EXPECT_FALSE(reply.limitReached) << at;
+        EXPECT_EQ(fresh.line.clock.ms(), at) << at;
+    }
+}
+
+TEST_F(AtcretLimit, ZeroLooksOnceAndTheTickWrapMakesItTwoMillisecondsLate) {
+    script({{0, "waiting"}});
+    const TimedReply once = unit.ATCret("AT", milliseconds(0));
+    EXPECT_EQ(once.text, "waiting");
+    EXPECT_TRUE(once.limitReached);
+    EXPECT_EQ(line.port.inputCalls(), 1);
+    EXPECT_EQ(line.clock.ms(), 0);
+    for (const auto& [base, expectedEnd] :
+         {std::pair{2'147'483'000, 2002}, std::pair{-700, 2000}}) {
+        OpenLine fresh(base);
+        EXPECT_TRUE(fresh.unit.ATCret("AT", milliseconds(2000)).limitReached);
+        EXPECT_EQ(fresh.line.clock.ms(), expectedEnd) << base;
+    }
+}
+
+TEST_F(AtcretLimit, WithoutEventsTheLimitStillEndsItAndNothingIsPumped) {
+    unit.ATCretNotEvent = 1;
+    const TimedReply reply = unit.ATCret("AT", milliseconds(750));
+    EXPECT_TRUE(reply.limitReached);
+    EXPECT_EQ(line.clock.ms(), 750);
+    EXPECT_EQ(line.pump.pumps(), 0);
+    EXPECT_EQ(line.pump.waits(), 0);
+}
+
+TEST_F(AtcretLimit, AFixedWaitEndsAtALimitItWouldOutlast) {
+    unit.ATBreak = 2;
+    script({{500, "mid\r\n"}, {1500, "late\r\n"}});
+    const TimedReply cut = unit.ATCret("AT", milliseconds(1000));
+    EXPECT_EQ(cut.text, "mid\r\n");
+    EXPECT_TRUE(cut.limitReached);
+    EXPECT_EQ(line.clock.ms(), 1000);
+    const TimedReply whole = unit.ATCret("AT", milliseconds(2000));
+    EXPECT_EQ(whole.text, "late\r\n");
+    EXPECT_FALSE(whole.limitReached);
+    EXPECT_EQ(line.clock.ms(), 3000);
+}
+
+TEST_F(AtcretLimit, AtcinterRetKeepsItsTextWhicheverWayItEnds) {
+    script({{100, "\r\nMODEL X\r\n"}, {200, "\r\nREV 2\r\n"}});
+    const TimedReply cut = unit.ATCinterRet("ATI", milliseconds(1000));
+    EXPECT_EQ(cut.text, "MODEL XREV 2");
+    EXPECT_TRUE(cut.limitReached);
+    script({{1100, "\r\nMODEL Y\r\n\r\nOK\r\n"}});
+    const TimedReply whole = unit.ATCinterRet("ATI", milliseconds(1000));
+    EXPECT_EQ(whole.text, "MODEL Y");
+    EXPECT_FALSE(whole.limitReached);
+}
+
 // --- ATCinterRet --------------------------------------------------------------------------
 
 TEST_F(Collect, AtcinterRetKeepsTheTextBeforeOkWithoutLineEnds) {

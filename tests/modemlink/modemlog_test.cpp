@@ -67,8 +67,18 @@ TEST_F(ModemLog, EachCollectingCallWritesExactlyItsReturnedText) {
     EXPECT_EQ(unit.ComportBufClr(), "junk");
     returned.push_back(unit.ATCret("AT4"));
     returned.push_back(unit.ATCinterRet("AT5"));
+    returned.push_back(unit.ATCret("AT6", std::chrono::milliseconds(1000)).text);
+    returned.push_back(unit.ATCinterRet("AT7", std::chrono::milliseconds(1000)).text);
+    // A limit that ends the collection logs what was collected, as it returns it.
+    line.port.removeDevice(1);
+    line.port.addDevice(1, [](const QString&) {
+        return std::vector<ScriptedPort::Reply>{{10, QStringLiteral("partial")}};
+    });
+    returned.push_back(unit.ATCret("AT8", std::chrono::milliseconds(1000)).text);
+    EXPECT_EQ(returned.back(), "partial");
     EXPECT_EQ(writer.records, returned);
-    EXPECT_EQ(returned.back(), "AT5 done");
+    EXPECT_EQ(returned[4], "AT5 done");
+    EXPECT_EQ(returned[6], "AT7 done");
     EXPECT_EQ(writer.headers.size(), 1u);
 }
 

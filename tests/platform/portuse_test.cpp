@@ -6,6 +6,7 @@
 #include "portremedy.h"
 #include "pty.h"
 #include "qtserialport.h"
+#include "uucplock.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,6 +156,46 @@ TEST(PortUse, ExclusiveModeLeftByAKilledProgramIsSaidSoNotBlamedOnTheDeviceSide)
     EXPECT_EQ(device.received(), QByteArray());
 }
 
+// As root, the next open clears the exclusive mode and the lock file that a killed run of
+// ours left on a pseudo-terminal, and says so; another program's stay, and so does the port.
+TEST(PortUse, ExclusiveModeLeftByAKilledRunOfOursIsClearedAnotherProgramsIsNot) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root opens a device in exclusive mode";
+    for (const QString& program : {ownProgramName(), QStringLiteral("minicom")}) {
+        PtyDevice device;
+        Holder side({device.master(), device.slaveFd()});
+        const QString lock = QStringLiteral("/run/lock/LCK..pts_") + device.index();
+        {
+            Holder crashed({}, device.slave(), true);
+            QFile file(lock);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::number(crashed.pid()) + '\n' + program.toUtf8() + '\n' +
+                       QSysInfo::machineHostName().toUtf8() + '\n');
+        }  // killed
+        QStringList notes;
+        setClearedLeftoverHandler([&notes](const QString& note) { notes << note; });
+        const ModemError error = acquireError(device.slave());
+        setClearedLeftoverHandler({});
+        int exclusive = 0;
+        ::ioctl(device.slaveFd(), TIOCGEXCL, &exclusive);
+        if (program == ownProgramName()) {
+            EXPECT_EQ(error.number(), 0) << error.message().toStdString();
+            ASSERT_EQ(notes.size(), 1);
+            EXPECT_TRUE(
+                notes[0].contains(QStringLiteral("ロックファイル %1 と排他モード").arg(lock)))
+                << notes[0].toStdString();
+            EXPECT_EQ(exclusive, 0);
+            EXPECT_FALSE(QFile::exists(lock));
+        } else {
+            EXPECT_EQ(error.openFailure(), OpenFailure::Busy);
+            EXPECT_TRUE(error.message().contains(lock)) << error.message().toStdString();
+            EXPECT_TRUE(notes.isEmpty());
+            EXPECT_EQ(exclusive, 1);
+            EXPECT_TRUE(QFile::remove(lock));  // still there
+        }
+        EXPECT_EQ(device.received(), QByteArray());
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -182,6 +225,11 @@ struct InjectedSources : ::testing::Test {
     }
 };
 
+QString programOfParent() {
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(::getppid())))
+        .fileName();
+}
+
 pid_t deadPid() {
     const pid_t pid = ::fork();
     if (pid == 0) ::_exit(0);
@@ -189,32 +237,53 @@ pid_t deadPid() {
     return pid;
 }
 
+// Qt's lock files: the PID, the program, the host, the machine's and the boot's ids.
+QByteArray qtLock(qint64 pid, const QString& program, bool thisMachine = true) {
+    const QByteArray where = thisMachine ? QSysInfo::machineHostName().toUtf8() + '\n' +
+                                               QSysInfo::machineUniqueId() + '\n' +
+                                               QSysInfo::bootUniqueId() + '\n'
+                                         : QByteArray("elsewhere\n0123456789abcdef\n");
+    return QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' + where;
+}
+
 TEST_F(InjectedSources, LockFilesUnderTheLinksNameTheDevicesAndQtsCount) {
     const QByteArray live = QByteArray::number(::getppid()).rightJustified(10) + '\n';
     const QByteArray dead = QByteArray::number(deadPid()).rightJustified(10) + '\n';
     const QByteArray self = QByteArray::number(::getpid()) + '\n';
+    const QString ours = ownProgramName();
+    const QString onLink = QStringLiteral("LCK..usb-modem-if00");  // cu -l on the link
+    enum Verdict { Free, HeldByParent, NamedFile };
     struct Row {
         QString name;
         QByteArray content;
-        bool busy;
+        Verdict verdict;
     };
     const Row rows[] = {
-        {QStringLiteral("LCK..usb-modem-if00"), live, true},  // cu -l on the link
-        {QStringLiteral("LCK..") + device.index(), live, true},
-        {QStringLiteral("LCK..pts_") + device.index(), live, true},
-        {QStringLiteral("LCK..usb-modem-if00"), dead, false},  // stale
-        {QStringLiteral("LCK..usb-modem-if01"), live, false},  // another device's
-        {QStringLiteral("LCK..pts_") + device.index() + u'0', live, false},
-        {QStringLiteral("LCK..usb-modem-if00"), self, false},
+        {onLink, live, HeldByParent},
+        {QStringLiteral("LCK..") + device.index(), live, HeldByParent},
+        {QStringLiteral("LCK..pts_") + device.index(), live, HeldByParent},
+        {onLink, dead, NamedFile},  // another program's, its process gone: left alone
+        {QStringLiteral("LCK..usb-modem-if01"), live, Free},  // another device's
+        {QStringLiteral("LCK..pts_") + device.index() + u'0', live, Free},
+        {onLink, self, Free},
+        {onLink, qtLock(deadPid(), ours), Free},    // a killed run of ours: cleared
+        {onLink, qtLock(::getppid(), ours), Free},  // its PID since reused
+        {onLink, qtLock(deadPid(), QStringLiteral("minicom")), NamedFile},
+        {onLink, qtLock(deadPid(), ours, false), NamedFile},
+        {onLink, qtLock(::getppid(), programOfParent()), HeldByParent},
     };
     for (const Row& row : rows) {
         clearFolders();
         writeFile(locks.path(), row.name, row.content);
         const auto use = findPortUse(link, sources);
-        EXPECT_EQ(use.has_value(), row.busy) << row.name.toStdString();
-        if (use) {
+        EXPECT_EQ(use.has_value(), row.verdict != Free) << row.content.toStdString();
+        if (use && row.verdict == HeldByParent) {
             EXPECT_TRUE(use->holder.startsWith(processLabelOf(::getppid())))
                 << row.name.toStdString();
+        }
+        if (use && row.verdict == NamedFile) {
+            EXPECT_TRUE(use->remedy.contains(QDir(locks.path()).filePath(row.name)))
+                << use->remedy.toStdString();
         }
     }
 }

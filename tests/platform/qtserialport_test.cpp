@@ -263,25 +263,32 @@ TEST_F(HeldPort, ExclusiveModeByAnotherProgram) {
     EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
 }
 
-TEST_F(HeldPort, UucpLockFileWithALivePidButNotADeadOne) {
+// A UUCP lock file keeps the port shut while its process lives, and after it too: it is
+// another program's, and only its owner (or the user, told so) may remove it.
+TEST_F(HeldPort, UucpLockFileOfALiveProcessAndOfAGoneOne) {
     holdInChild(2);  // a live process for the lock file to name
     const QString lockPath =
         QStringLiteral("/run/lock/LCK..pts_") + QFileInfo(device.slavePath()).fileName();
     if (!QDir(QStringLiteral("/run/lock")).exists()) GTEST_SKIP() << "no /run/lock";
+    const QByteArray content = QStringLiteral("%1\n").arg(holder, 10).toLatin1();
     {
         QFile lock(lockPath);
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QStringLiteral("%1\n").arg(holder, 10).toLatin1());
+        lock.write(content);
     }
     EXPECT_EQ(openFailure(port), OpenFailure::Busy);
-    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
     holder = -1;
-    port.setPortOpen(true);  // the lock's process is gone: stale
+    EXPECT_EQ(openFailure(port), OpenFailure::Busy);  // gone, and still not ours to remove
+    EXPECT_TRUE(device.received(std::chrono::milliseconds(50)).isEmpty());
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lock.readAll(), content);
+    lock.remove();
+    port.setPortOpen(true);
     EXPECT_TRUE(port.portOpen());
     port.setPortOpen(false);
-    QFile::remove(lockPath);
 }
 
 // A real terminal program: picocom takes an flock on the port it uses. It needs a terminal
@@ -315,9 +322,11 @@ TEST_F(SerialOnPty, WhileWeHoldThePortOthersSeeItHeld) {
     port.setPortOpen(true);
     const int fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    int exclusive = 0;
+    // Not exclusive mode on a pseudo-terminal: the device's side would keep it after a SIGKILL,
+    // where only root could clear it.
+    int exclusive = 1;
     ::ioctl(fd, TIOCGEXCL, &exclusive);
-    EXPECT_TRUE(exclusive);
+    EXPECT_FALSE(exclusive);
     ::close(fd);
     // A lock file of ours, where the lock folder lets one be made, names nobody else.
     EXPECT_EQ(lockFileHolder(device.slavePath()), QString());

@@ -38,6 +38,7 @@ TEST(AtFailure, EachWayAnExchangeFailsHasItsReason) {
         {answered(""), "応答がありません（2000 ms 以内）"},
         {answered("\r\nERROR\r\n"), "「OK」を含まない応答です"},
         {answered("\r\nok\r\n"), "「OK」を含まない応答です"},
+        {answered("\x01LOOK\r\nxOKx"), "「OK」が単独の行になっていない応答です"},
         {failedWith(errc::kPortIoFailed), "機器との接続が切れました（エラー 8015）"},
         {failedWith(errc::kInvalidPropertyValue), "通信に失敗しました（エラー 380）"},
         // The open's own reason wins over the error of the exchange that followed it.

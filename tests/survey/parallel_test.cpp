@@ -26,7 +26,8 @@ ScriptedPort::Responder answering(int delay, const char* atReply, const char* in
     };
 }
 
-// A varied bench: answering, silent, late, ERROR, lower case, no line end, split replies.
+// A varied bench: answering, silent, late, ERROR, lower case, no line end, split replies,
+// noise with "OK" inside it and garbage before an OK line.
 void addBench(ScriptedPort& port) {
     port.addDevice(1, answering(30, "ATE0Q0V1\r\r\nOK\r\n", "\r\nSIM-5600\r\n\r\nOK\r\n"));
     port.addDevice(2, answering(40, "\r\nOK\r\n", "\r\nERROR\r\n"));
@@ -39,6 +40,8 @@ void addBench(ScriptedPort& port) {
         if (!sent.startsWith("AT")) return {};
         return {{10, QStringLiteral("\r\nO")}, {700, QStringLiteral("K\r\n")}};
     });
+    port.addDevice(13, answering(20, "\x9b\xffLOOK\x01OK\x7f\r\nxOKx\r\n", "\r\nOK\r\n"));
+    port.addDevice(14, answering(20, "\x1b[2J\xff\r\nBOOK\r\nOK\r\n", "\x01\r\nSIM\r\nOK"));
 }
 
 struct Bench {
@@ -108,6 +111,25 @@ TEST(ParallelSurvey, GivesTheSameGridAsOnePortAtATimeInAFractionOfTheTime) {
     EXPECT_EQ(all.widgets.StatusBar1.lastShownProgress(), MainForm::kSurveySteps);
     EXPECT_EQ(all.widgets.Command1.caption(), "検査開始");
     EXPECT_TRUE(all.widgets.Command1.isEnabled());
+}
+
+// Both AT passes judge by one rule, one port at a time and all at once: "OK" inside noise
+// fails, after garbage lines it passes.
+TEST(ParallelSurvey, OkInsideNoiseFailsAndOkAfterGarbagePassesEitherWay) {
+    SequentialBench one;
+    one.form.Command1_Click();
+    Bench all(true);
+    all.form.Command1_Click();
+    for (const GridCells* cells :
+         {&one.widgets.MSFlexGrid1.cells(), &all.widgets.MSFlexGrid1.cells()}) {
+        EXPECT_EQ(cells->at(13, 2).backColor, survey::kWhite);
+        EXPECT_TRUE(cells->at(13, 2).text.isEmpty());
+        EXPECT_EQ(cells->at(13, 2).toolTip, "「OK」が単独の行になっていない応答です");
+        EXPECT_EQ(cells->at(13, 3).backColor, Grid::kNoColor);  // never asked
+        EXPECT_EQ(cells->at(14, 2).backColor, survey::kMark);
+        EXPECT_EQ(cells->at(14, 3).backColor, survey::kMark);
+        EXPECT_EQ(cells->at(14, 3).text, "\x01\r\nSIM\r\nOK");
+    }
 }
 
 TEST(ParallelSurvey, SendsInPortOrderAndCountsEachLimitFromItsOwnSend) {

@@ -1,6 +1,8 @@
 #include "portguard.h"
 #include "porttexts.h"
 
+#include "holderwatch.h"
+#include "leftovers.h"
 #include "procholders.h"
 
 #include <QFile>
@@ -48,12 +50,17 @@ bool isPhantomUart(int fd) {
     return info.type == PORT_UNKNOWN;
 }
 
-void checkOpened(int fd, const QString& path, const PortUseSources& sources) {
+// Exclusive mode that a killed run of ours left is cleared, with the lock file that says so;
+// anyone else's keeps the port shut.
+void checkOpened(int fd, const QString& path, const PortUseSources& sources,
+                 const Leftovers& leftovers) {
     if (::isatty(fd) != 1) fail({OpenFailure::NotSerial, porttexts::kNotSerial.arg(path)});
     if (isPhantomUart(fd)) fail({OpenFailure::Absent, porttexts::kPhantomUart.arg(path)});
     int exclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) exclusiveWithoutUser(path, sources);
+    const bool excl = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive;
+    if (excl && leftovers.locks.empty()) exclusiveWithoutUser(path, sources);
     checkFlock(fd, path);
+    clearLeftovers(leftovers, fd, excl, path);
 }
 
 }  // namespace
@@ -86,12 +93,21 @@ std::unique_ptr<PortGuard> PortGuard::acquire(const QString& devicePath,
     if (const ProbeResult pre = precheckPort(given); pre.failure != OpenFailure::None) fail(pre);
     if (const auto use = findPortUse(given, sources)) busy(use->message());
     const QString path = QFileInfo(given).canonicalFilePath();
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == EBUSY) exclusiveWithoutUser(path, sources);
+    const Leftovers leftovers = findLeftovers(given, path, sources);
+    int fd = -1;
+    {
+        const OwnOpen own(path);
+        fd =
+            ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (fd < 0 && errno == EBUSY) {
+        // Only root opens a device in exclusive mode: a user cannot clear what we left there.
+        if (!leftovers.locks.empty()) busy(exclusiveLeftoverReason(leftovers, path));
+        exclusiveWithoutUser(path, sources);
+    }
     if (fd < 0) fail(diagnosePort(path));
     std::unique_ptr<PortGuard> guard(new PortGuard(fd));
-    checkOpened(fd, path, sources);
+    checkOpened(fd, path, sources, leftovers);
     return guard;
 }
 

@@ -22,6 +22,9 @@ inline const QString kNoAccess = QStringLiteral("アクセス権がありませ�
 inline const QString kConsole = QStringLiteral("システムコンソール");
 inline const QString kLockFile = QStringLiteral("ロックファイル %1");
 inline const QString kLockWithoutPid = QStringLiteral(" (プロセス番号が読めません)");
+inline const QString kLockOfGonePid = QStringLiteral(" (PID %1 はもう動いていません)");
+inline const QString kLockOfGoneProgram =
+    QStringLiteral(" (%1 が書いたもの。PID %2 はもう動いていません)");
 inline const QString kFlockBySomeone =
     QStringLiteral("ほかのプログラムが flock でロックしています");
 inline const QString kStaleExclusive = QStringLiteral(
@@ -30,6 +33,20 @@ inline const QString kStaleExclusive = QStringLiteral(
 inline const QString kExclusiveUnseen = QStringLiteral(
     "使用中です: %1 — 排他モードで開かれていますが、使っているプロセスは見えません — "
     "sudo fuser -v %1 で確かめてください");
+
+// What a killed run of this program left on a device: cleared at the next open, with a note;
+// or, when it cannot be cleared, why the port stays shut. %2 is the program, %3 its PID.
+inline const QString kLeftoverCleared =
+    QStringLiteral("%1: 強制終了された %2 (PID %3) が残した%4 を片付けました");
+inline const QString kLeftoverLock = QStringLiteral("ロックファイル %1");
+inline const QString kLeftoverExclusive = QStringLiteral("排他モード");
+inline const QString kLeftoverAnd = QStringLiteral(" と");
+inline const QString kLeftoverLockStuck = QStringLiteral(
+    "使用中です: %1 — 強制終了された %2 (PID %3) のロックファイル %4 が残っていますが、"
+    "削除できません (%5) — ファイルの持ち主か root で削除してください");
+inline const QString kLeftoverExclusiveStuck = QStringLiteral(
+    "使用中です: %1 — 強制終了された %2 (PID %3) が排他モードを残しています — "
+    "root で実行すると片付けます。またはデバイス側のプログラムを起動し直してください");
 
 // Remedies.
 inline const QString kRemoveLockFile =

@@ -2,9 +2,9 @@
 #include "porttexts.h"
 
 #include "consoletty.h"
+#include "holderwatch.h"
 #include "portremedy.h"
 #include "procholders.h"
-#include "recentholders.h"
 #include "ttydevice.h"
 #include "uucplock.h"
 
@@ -49,10 +49,17 @@ PortUse processUse(const Device& device, const QList<qint64>& pids, const QStrin
     return useBy(device, labels.join(QStringLiteral(", ")), remedy);
 }
 
-PortUse orphanLockUse(const Device& device, const QString& file) {
-    PortUse use =
-        useBy(device, porttexts::kLockFile.arg(file), porttexts::kRemoveLockFile.arg(file));
-    use.reason += porttexts::kLockWithoutPid;
+// A lock file no live process holds, and that is not this program's to clear: whoever left
+// it may mean it, so it is named and left alone, and the port with it.
+PortUse unheldLockUse(const Device& device, const LockClaim& lock) {
+    PortUse use = useBy(device, porttexts::kLockFile.arg(lock.file),
+                        porttexts::kRemoveLockFile.arg(lock.file));
+    if (lock.state == LockClaim::State::NoPid)
+        use.reason += porttexts::kLockWithoutPid;
+    else if (lock.program.isEmpty())
+        use.reason += porttexts::kLockOfGonePid.arg(lock.pid);
+    else
+        use.reason += porttexts::kLockOfGoneProgram.arg(lock.program).arg(lock.pid);
     return use;
 }
 
@@ -65,22 +72,33 @@ QString PortUse::message() const {
 std::optional<PortUse> findPortUse(const QString& devicePath, const PortUseSources& sources) {
     const std::optional<Device> device = deviceOf(devicePath);
     if (!device || !isTtyDevice(device->number, sources.procDir)) return std::nullopt;
-    const auto lock = findLockClaim(lockFileNames(device->given, device->path), sources.lockDirs);
-    if (lock && lock->pid > 0) return processUse(*device, {lock->pid}, sources.procDir);
-    const DeviceHolders holders = recentDeviceHolders(device->number, sources.procDir);
+    const auto locks = lockClaims(lockFileNames(device->given, device->path), sources.lockDirs);
+    if (const auto live = firstClaim(locks, LockClaim::State::Live))
+        return processUse(*device, {live->pid}, sources.procDir);
+    const DeviceHolders holders = deviceHolders(device->path, device->number, sources.procDir);
     if (!holders.users.isEmpty()) return processUse(*device, holders.users, sources.procDir);
     const QString kernelName = kernelTtyName(device->path);
     if (isKernelConsole(kernelName, sources.sysClassTty))
         return useBy(*device, porttexts::kConsole, consoleRemedy(kernelName));
-    if (lock) return orphanLockUse(*device, lock->file);
+    // What a killed run of this program left (a Leftover) is no use: PortGuard clears it.
+    for (const auto state : {LockClaim::State::Stale, LockClaim::State::NoPid})
+        if (const auto lock = firstClaim(locks, state)) return unheldLockUse(*device, *lock);
     return std::nullopt;
+}
+
+std::vector<std::optional<PortUse>> findPortUses(const QStringList& devicePaths,
+                                                 const PortUseSources& sources) {
+    watchForOpens(devicePaths);
+    std::vector<std::optional<PortUse>> uses;
+    for (const QString& path : devicePaths) uses.push_back(findPortUse(path, sources));
+    return uses;
 }
 
 QString farEndHolders(const QString& devicePath, const PortUseSources& sources) {
     const std::optional<Device> device = deviceOf(devicePath);
     if (!device) return {};
     QStringList labels;
-    for (const qint64 pid : scanDeviceHolders(device->number, sources.procDir).farEnds)
+    for (const qint64 pid : deviceHolders(device->path, device->number, sources.procDir).farEnds)
         labels << processLabel(pid, sources.procDir);
     return labels.join(QStringLiteral(", "));
 }
@@ -89,9 +107,11 @@ QString lockFileHolder(const QString& devicePath, const QString& lockDir) {
     const PortUseSources defaults;
     const QString given = QFileInfo(devicePath).absoluteFilePath();
     const QString resolved = QFileInfo(given).canonicalFilePath();
-    const auto lock = findLockClaim(lockFileNames(given, resolved.isEmpty() ? given : resolved),
-                                    lockDir.isEmpty() ? defaults.lockDirs : QStringList{lockDir});
-    return lock && lock->pid > 0 ? processLabel(lock->pid, defaults.procDir) : QString();
+    const auto lock =
+        firstClaim(lockClaims(lockFileNames(given, resolved.isEmpty() ? given : resolved),
+                              lockDir.isEmpty() ? defaults.lockDirs : QStringList{lockDir}),
+                   LockClaim::State::Live);
+    return lock ? processLabel(lock->pid, defaults.procDir) : QString();
 }
 
 }  // namespace qelv

@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace qelv {
 
@@ -32,19 +34,32 @@ struct PortUseSources {
 };
 
 /// The use that makes `devicePath` busy, or nothing when these checks see none, in this order:
-///  - a UUCP lock file of a live process, under the name of the path as given or of the
-///    device it resolves to;
+///  - a lock file (LCK..name, UUCP's or Qt's) of a live process, under the name of the path
+///    as given or of the device it resolves to;
 ///  - another process with the device open, matched by device number; a pseudo-terminal's
 ///    far end (the holder of its master) is the device, not a user;
 ///  - the kernel console on that tty;
-///  - a lock file that names no process: the reason names the file, the remedy says to
-///    remove it.
+///  - a lock file that no live process holds: the reason names the file (and the program
+///    and PID in it), the remedy says to remove it. Such a file is left alone; a lock file
+///    that a killed run of this same program left (naming it, this machine, a PID that is
+///    gone) is no use: the next open clears it.
 ///
 /// Processes of other users are invisible unless run as root. Never opens the device; a path
 /// that is not a tty (a character device of a driver in `<procDir>/tty/drivers`) has no use. Checks
 /// that need a descriptor (flock, exclusive mode) are the guard's, after its open.
 QELV_EXPORT std::optional<PortUse> findPortUse(const QString& devicePath,
                                                const PortUseSources& sources = {});
+
+/// findPortUse for each of `devicePaths`, in their order: one pass over the processes serves
+/// them all, where asking one after another may take a pass for each.
+QELV_EXPORT std::vector<std::optional<PortUse>> findPortUses(const QStringList& devicePaths,
+                                                             const PortUseSources& sources = {});
+
+/// Receives one line for the user each time an open through QtSerialPort clears what a killed
+/// run of this same program left on the device (its lock file; exclusive mode, which a
+/// pseudo-terminal keeps while its other side is held). Called on the opening thread; none
+/// set: the lines are dropped. Replaces any handler set before.
+QELV_EXPORT void setClearedLeftoverHandler(std::function<void(const QString& note)> handler);
 
 /// The processes serving the pseudo-terminal `devicePath` as its device (holding its
 /// master), as "PID n (name)", comma-separated; empty for other devices or when none is seen.

@@ -122,17 +122,27 @@ DeviceHolders holdersIn(const DescriptorTable& table, dev_t device) {
     return holders;
 }
 
-DeviceHolders scanDeviceHolders(dev_t device, const QString& procDir) {
-    return holdersIn(scanDescriptors(procDir), device);
-}
+namespace {
 
-bool stillUses(qint64 pid, dev_t device, const QString& procDir) {
+DescriptorTable scanOne(qint64 pid, const QString& procDir) {
     DescriptorTable table;
     const int procFd = openProc(procDir);
-    if (procFd < 0) return false;
+    if (procFd < 0) return table;
     scanProcess(procFd, std::to_string(pid), table);
     ::close(procFd);
-    return holdersIn(table, device).users.contains(pid);
+    return table;
+}
+
+}  // namespace
+
+bool stillUses(qint64 pid, dev_t device, const QString& procDir) {
+    return holdersIn(scanOne(pid, procDir), device).users.contains(pid);
+}
+
+bool holdsDevice(qint64 pid, dev_t device, const QString& procDir) {
+    const DescriptorTable table = scanOne(pid, procDir);
+    const auto held = table.devices.find(device);
+    return held != table.devices.end() && held->second.contains(pid);
 }
 
 QString processComm(qint64 pid, const QString& procDir) {

@@ -34,10 +34,10 @@ DescriptorTable scanDescriptors(const QString& procDir);
 void scanNewProcesses(const QString& procDir, DescriptorTable& table);
 // The holders of `device` in `table`, its far ends apart.
 DeviceHolders holdersIn(const DescriptorTable& table, dev_t device);
-// scanDescriptors and holdersIn in one.
-DeviceHolders scanDeviceHolders(dev_t device, const QString& procDir);
 // Whether process `pid` is, right now, a user of `device` (holds it and is not its far end).
 bool stillUses(qint64 pid, dev_t device, const QString& procDir);
+// Whether process `pid` holds a descriptor on `device` itself, far end or not.
+bool holdsDevice(qint64 pid, dev_t device, const QString& procDir);
 
 // The slave number of a Unix 98 pseudo-terminal device, or -1 for any other device.
 int ptyIndexOf(dev_t device);

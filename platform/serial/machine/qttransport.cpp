@@ -1,8 +1,13 @@
 #include "qttransport.h"
 #include "porttexts.h"
 
+#include "holderwatch.h"
 #include "outputdrain.h"
 #include "portprobe.h"
+#include "procholders.h"
+
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace qelv {
 
@@ -36,6 +41,11 @@ QSerialPort::FlowControl toQtFlow(int mode) {
     return mode >= 2 ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl;
 }
 
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && ptyIndexOf(st.st_rdev) >= 0;
+}
+
 bool meansGone(QSerialPort::SerialPortError error) {
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
            error == QSerialPort::WriteError;
@@ -53,7 +63,12 @@ QtTransport::QtTransport() {
 
 void QtTransport::open(const QString& device, const LineSettings& line, int handshaking) {
     m_port.setPortName(device);
-    if (!m_port.open(QIODevice::ReadWrite)) {
+    bool opened = false;
+    {
+        const OwnOpen own(device);
+        opened = m_port.open(QIODevice::ReadWrite);
+    }
+    if (!opened) {
         m_port.clearError();
         // The claim's checks passed, so what is left is Qt's own lock file (another instance
         // between our checks and its open) or a refusal we can tell apart by trying again.
@@ -64,6 +79,12 @@ void QtTransport::open(const QString& device, const LineSettings& line, int hand
         throw ModemError(errc::kPortOpenFailed, why.reason, why.failure);
     }
     m_gone = false;
+    // Qt puts every tty in exclusive mode. A pseudo-terminal would keep it after a SIGKILL for
+    // as long as its other side holds the master, and only root could clear it then: on one,
+    // the lock file and the claim's flock keep careful programs out instead. A serial line's
+    // last close ends it, however the program ends.
+    if (isPseudoTerminal(static_cast<int>(m_port.handle())))
+        ::ioctl(static_cast<int>(m_port.handle()), TIOCNXCL);
     // A serial line keeps nothing while nobody has it open; a pseudo-terminal does. Start
     // every open with an empty receive buffer either way.
     m_port.clear(QSerialPort::Input);

@@ -1,4 +1,5 @@
 #include "routedserialport.h"
+#include "holderwatch.h"
 #include "networktarget.h"
 #include "portguard.h"
 #include "porttexts.h"
@@ -76,14 +77,25 @@ void RoutedSerialPort::open() {
         // client has it is the server's to say.
         m_transport->open(dev->path, m_settings, m_handshaking);
     } else {
-        // The claim is checked under the name as mapped (a lock file may carry a link's
-        // name); the transport opens the device the name leads to.
-        auto guard = PortGuard::acquire(dev->path);
-        m_transport->open(QFileInfo(dev->path).canonicalFilePath(), m_settings, m_handshaking);
-        m_guard = std::move(guard);
+        openLocal(dev->path);
     }
     m_transport->setDtr(m_dtr);
     if (m_handshaking < 2) m_transport->setRts(m_rts);
+}
+
+void RoutedSerialPort::openLocal(const QString& path) {
+    // The in-use check goes on asking about the map's other devices: one pass serves all.
+    QStringList mapped;
+    for (int n = 1; n <= kComPorts; ++n) {
+        const auto other = m_ports->map().device(n);
+        if (other && !looksLikeUrl(other->path)) mapped << other->path;
+    }
+    watchForOpens(mapped);
+    // The claim is checked under the name as mapped (a lock file may carry a link's name);
+    // the transport opens the device the name leads to.
+    auto guard = PortGuard::acquire(path);
+    m_transport->open(QFileInfo(path).canonicalFilePath(), m_settings, m_handshaking);
+    m_guard = std::move(guard);
 }
 
 void RoutedSerialPort::close() {

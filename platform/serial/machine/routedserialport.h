@@ -47,6 +47,7 @@ public:
 
 private:
     void open();
+    void openLocal(const QString& path);
     void close();
     void requireOpen(const char* operation) const;
 
