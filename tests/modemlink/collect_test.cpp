@@ -71,13 +71,21 @@ TEST_F(AtcretEnding, HasNoTimeLimitAndSleepsWhileNothingArrives) {
     EXPECT_LE(line.pump.pumps(), 3'600'000 / 50);
 }
 
-TEST_F(AtcretEnding, WithoutEventsPumpsNothingAndStillEnds) {
-    unit.ATCretNotEvent = 1;
-    script({{10, "\r\nO"}, {400, "K\r\n"}});
-    EXPECT_EQ(unit.ATCret("AT"), "\r\nOK\r\n");
-    EXPECT_EQ(line.pump.pumps(), 0);
-    EXPECT_EQ(line.pump.waits(), 0);
-    EXPECT_EQ(line.clock.ms(), 400);
+// The switch is tested for exactly 0: every other value, negative ones included, stops the
+// pumping of both collectors, which still end on their final code.
+TEST(AtcretEvents, OnlyZeroPumpsAndEveryOtherValueStopsIt) {
+    for (std::int16_t value : {0, 1, 2, -1, INT16_MAX, INT16_MIN}) {
+        for (bool inter : {false, true}) {
+            OpenLine fresh;
+            fresh.unit.ATCretNotEvent = value;
+            fresh.script({{10, "\r\nO"}, {400, "K\r\n"}});
+            const QString reply = inter ? fresh.unit.ATCinterRet("AT") : fresh.unit.ATCret("AT");
+            EXPECT_EQ(reply, inter ? "" : "\r\nOK\r\n") << value << " " << inter;
+            EXPECT_EQ(fresh.line.pump.pumps() > 0, value == 0) << value << " " << inter;
+            EXPECT_EQ(fresh.line.pump.waits() > 0, value == 0) << value << " " << inter;
+            EXPECT_EQ(fresh.line.clock.ms(), 400) << value << " " << inter;
+        }
+    }
 }
 
 TEST_F(AtcretEnding, EventsArePumpedWhileCollecting) {
