@@ -162,8 +162,10 @@ TEST_P(SurveyRules, EachPassNamesItselfAndFindsTheCurrentCellWhereTheLastOneLeft
     };
     rig.form.Command1_Click();
 
-    const std::vector<Start> expected = {
-        {survey::kDetectStatus, 0, 3}, {survey::kAtStatus, 16, 1}, {survey::kInfoStatus, 16, 2}};
+    // The texts written out, so that a changed word in the text table shows too.
+    const std::vector<Start> expected = {{"OSが使用・定義しているCOMポートの検出", 0, 3},
+                                         {"ATコマンドを受け付けるか検査", 16, 1},
+                                         {"機器情報の取得", 16, 2}};
     ASSERT_EQ(starts.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(starts[i].status, expected[i].status) << i;
@@ -188,7 +190,7 @@ TEST_P(SurveyRules, AMarkedPortThatNoLongerOpensStillWaitsAndTriesItsExchange) {
     EXPECT_EQ(rig.cell(6, 1).backColor, survey::kMark);
     EXPECT_TRUE(rig.cell(6, 2).text.isEmpty());
     EXPECT_EQ(rig.cell(6, 2).backColor, survey::kWhite);
-    EXPECT_TRUE(rig.cell(6, 2).toolTip.startsWith(survey::kNotReopened.section(u'%', 0, 0)))
+    EXPECT_TRUE(rig.cell(6, 2).toolTip.startsWith("ポートを開けませんでした: "))
         << rig.cell(6, 2).toolTip.toStdString();
     EXPECT_EQ(rig.line.clock.ms(),
               MainForm::kSettleMs);  // the wait, and an exchange refused at once
@@ -204,7 +206,7 @@ TEST_P(SurveyRules, OpeningStepsRunInTheirOrderAndTheFirstOneBringsTheUnit) {
     rig.line.port.addDevice(11);
     rig.form.Command1_Click();
 
-    EXPECT_EQ(rig.createdWith, (QStringList{"COM1", survey::kDetectStatus}));
+    EXPECT_EQ(rig.createdWith, (QStringList{"COM1", "OSが使用・定義しているCOMポートの検出"}));
     ASSERT_FALSE(rig.unitLog.isEmpty());
     EXPECT_EQ(rig.unitLog.first(), "CommPort 1");
 
