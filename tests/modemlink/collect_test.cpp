@@ -271,6 +271,14 @@ TEST_F(Collect, BufClrKeepsWaitingWhileABufferBeyondSixteenBitsStillGrows) {
     line.port.arriveAt(5000, QStringLiteral("after"));
     EXPECT_EQ(unit.ComportBufClr(), head + QString(100, u'b') + QString(100, u'c'));
     EXPECT_EQ(line.clock.ms(), 300);
+
+    // A flood of exactly 65,536 characters per wait: counts equal in their low 16 bits are
+    // still growing, so it gives up only after its thirty waits.
+    OpenLine flood;
+    const QString block(1 << 16, u'f');
+    for (std::int64_t ms = 0; ms <= 5000; ms += 100) flood.line.port.arriveAt(ms, block);
+    EXPECT_EQ(flood.unit.ComportBufClr().size(), Mdcomm::kReplyCap);  // the newest of 31 blocks
+    EXPECT_EQ(flood.line.clock.ms(), 30 * 100);
 }
 
 // --- Asked to end -------------------------------------------------------------------------
