@@ -1,5 +1,6 @@
 #include "atcommand.h"
 
+#include "atport.h"
 #include "atrender.h"
 #include "atrequest.h"
 #include "deadlinepump.h"
@@ -41,23 +42,6 @@ Unit makeUnit(const AtRequest& r) {
     return {std::move(unit), pumpView};
 }
 
-void openPort(SerialPort& port, const AtRequest& r) {
-    port.setSettings(r.settings);
-    port.setDTREnable(true);
-    port.setRTSEnable(true);
-    port.setHandshaking(0);
-    try {
-        port.setPortOpen(true);
-    } catch (const ModemError& error) {
-        QString shown = *r.port;
-        const QString device = port.devicePath();
-        if (!device.isEmpty() && device != shown) shown += QStringLiteral(" (") + device + u')';
-        throw ModemError(error.number(),
-                         QStringLiteral("ポートを開けません: %1: %2").arg(shown, error.message()),
-                         error.openFailure());
-    }
-}
-
 AtEnding classified(const Mdcomm& unit, const AtRequest& r, QString reply) {
     const int code = unit.ATResultinstr(reply);
     return {r.op, std::move(reply), code, r.expect, r.breakSeconds != 0};
@@ -96,7 +80,7 @@ int execute(const AtRequest& r) {
             printText(stderr,
                       QStringLiteral("log: ") + escapeForTerminal(mdcomm.Logfilename) + u'\n');
         }
-        openPort(mdcomm.MSComm1, r);
+        openAtPort(mdcomm.MSComm1, r);
         if (r.timeout) unit.pump->arm(*r.timeout);
         const AtEnding ending = runOperation(mdcomm, r);
         printText(stdout, renderAtEnding(ending, r.json));
