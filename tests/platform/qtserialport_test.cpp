@@ -65,6 +65,9 @@ TEST_F(SerialOnPty, OpensAndCarriesBytesBothWaysOneToOne) {
     ASSERT_TRUE(port.portOpen());
     port.Output(QStringLiteral("AT\r\n"));
     EXPECT_EQ(device.received(std::chrono::milliseconds(1000)), "AT\r\n");
+    // Out, too, each character up to 255 is one byte; anything above goes as '?'.
+    port.Output(QString(QChar(0x00)) + QChar(0x80) + QChar(0xE9) + QChar(0xFF) + QChar(0x30AB));
+    EXPECT_EQ(device.received(std::chrono::milliseconds(1000)), QByteArray("\x00\x80\xe9\xff?", 5));
     device.send(QByteArray("\r\nOK\x00\xff\x1b[2J", 11));
     const QString got = readAll(port, 11);
     ASSERT_EQ(got.size(), 11);
