@@ -32,7 +32,8 @@ ScriptedPort::Responder answering(const char* atReply, const char* infoReply) {
     };
 }
 
-// The unit's port and every port the parallel passes make write one shared log each.
+// A form whose unit comes into being when the survey first reaches it; the unit's port and
+// every port the parallel passes make each keep a log of what they were told.
 struct Rig {
     explicit Rig(bool parallel)
         : form(widgets.widgets(), {.pump = line.pump,
@@ -93,8 +94,7 @@ TEST_P(SurveyRules, EveryCommandGoesOneSecondAfterItsPortOpened) {
         std::int64_t openedAt = -1;
         for (const ScriptedPort::Line& opened : rig.line.port.openedLines())
             if (opened.port == sent[i].port && opened.atMs <= sentAt[i]) openedAt = opened.atMs;
-        EXPECT_EQ(sentAt[i] - openedAt, MainForm::kSettleMs)
-            << sent[i].port << " " << sent[i].text.toStdString();
+        EXPECT_EQ(sentAt[i] - openedAt, 1000) << sent[i].port << " " << sent[i].text.toStdString();
     }
 }
 
@@ -147,8 +147,8 @@ TEST_P(SurveyRules, AMarkedPortThatNoLongerOpensStillWaitsAndTriesItsExchange) {
     EXPECT_EQ(rig.cell(6, 2).backColor, survey::kWhite);
     EXPECT_TRUE(rig.cell(6, 2).toolTip.startsWith("ポートを開けませんでした: "))
         << rig.cell(6, 2).toolTip.toStdString();
-    EXPECT_EQ(rig.line.clock.ms(),
-              MainForm::kSettleMs);  // the wait, and an exchange refused at once
+    // The 1000 ms wait, then an exchange that the closed port refuses at once.
+    EXPECT_EQ(rig.line.clock.ms(), 1000);
     EXPECT_EQ(rig.line.port.outputCalls(), 1);
     EXPECT_TRUE(rig.line.port.sent().empty());
     EXPECT_EQ(rig.cell(6, 3).backColor, Grid::kNoColor);
