@@ -1,5 +1,6 @@
 #include "atsession.h"
 
+#include "atport.h"
 #include "atrequest.h"
 #include "unitfactory.h"
 
@@ -20,21 +21,7 @@ AtSession::~AtSession() {
 }
 
 void AtSession::open(const QString& settings) {
-    SerialPort& port = m_unit->MSComm1;
-    port.setSettings(settings);
-    port.setDTREnable(true);
-    port.setRTSEnable(true);
-    port.setHandshaking(0);
-    try {
-        port.setPortOpen(true);
-    } catch (const ModemError& error) {
-        QString shown = m_port;
-        const QString device = port.devicePath();
-        if (!device.isEmpty() && device != shown) shown += QStringLiteral(" (") + device + u')';
-        throw ModemError(error.number(),
-                         QStringLiteral("ポートを開けません: %1: %2").arg(shown, error.message()),
-                         error.openFailure());
-    }
+    openAtPort(m_unit->MSComm1, m_port, settings);
 }
 
 }  // namespace qelv

@@ -71,13 +71,21 @@ TEST_F(AtcretEnding, HasNoTimeLimitAndSleepsWhileNothingArrives) {
     EXPECT_LE(line.pump.pumps(), 3'600'000 / 50);
 }
 
-TEST_F(AtcretEnding, WithoutEventsPumpsNothingAndStillEnds) {
-    unit.ATCretNotEvent = 1;
-    script({{10, "\r\nO"}, {400, "K\r\n"}});
-    EXPECT_EQ(unit.ATCret("AT"), "\r\nOK\r\n");
-    EXPECT_EQ(line.pump.pumps(), 0);
-    EXPECT_EQ(line.pump.waits(), 0);
-    EXPECT_EQ(line.clock.ms(), 400);
+// The switch is tested for exactly 0: every other value, negative ones included, stops the
+// pumping of both collectors, which still end on their final code.
+TEST(AtcretEvents, OnlyZeroPumpsAndEveryOtherValueStopsIt) {
+    for (std::int16_t value : {0, 1, 2, -1, INT16_MAX, INT16_MIN}) {
+        for (bool inter : {false, true}) {
+            OpenLine fresh;
+            fresh.unit.ATCretNotEvent = value;
+            fresh.script({{10, "\r\nO"}, {400, "K\r\n"}});
+            const QString reply = inter ? fresh.unit.ATCinterRet("AT") : fresh.unit.ATCret("AT");
+            EXPECT_EQ(reply, inter ? "" : "\r\nOK\r\n") << value << " " << inter;
+            EXPECT_EQ(fresh.line.pump.pumps() > 0, value == 0) << value << " " << inter;
+            EXPECT_EQ(fresh.line.pump.waits() > 0, value == 0) << value << " " << inter;
+            EXPECT_EQ(fresh.line.clock.ms(), 400) << value << " " << inter;
+        }
+    }
 }
 
 TEST_F(AtcretEnding, EventsArePumpedWhileCollecting) {
@@ -338,6 +346,14 @@ TEST_F(Collect, BufClrKeepsWaitingWhileABufferBeyondSixteenBitsStillGrows) {
     line.port.arriveAt(5000, QStringLiteral("after"));
     EXPECT_EQ(unit.ComportBufClr(), head + QString(100, u'b') + QString(100, u'c'));
     EXPECT_EQ(line.clock.ms(), 300);
+
+    // A flood of exactly 65,536 characters per wait: counts equal in their low 16 bits are
+    // still growing, so it gives up only after its thirty waits.
+    OpenLine flood;
+    const QString block(1 << 16, u'f');
+    for (std::int64_t ms = 0; ms <= 5000; ms += 100) flood.line.port.arriveAt(ms, block);
+    EXPECT_EQ(flood.unit.ComportBufClr().size(), Mdcomm::kReplyCap);  // the newest of 31 blocks
+    EXPECT_EQ(flood.line.clock.ms(), 30 * 100);
 }
 
 // --- Asked to end -------------------------------------------------------------------------

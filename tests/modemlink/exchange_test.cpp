@@ -73,12 +73,54 @@ TEST_F(Exchange, SilentDeviceEndsAtTheLimitWithoutSpinning) {
     EXPECT_LE(line.pump.pumps(), 3);
 }
 
-TEST(ExchangeWrap, BothTickPassagesBehaveAsWaitsDoes) {
-    for (const auto& [base, expectedEnd] :
-         {std::pair{2'147'483'000, 2002}, std::pair{-700, 2000}}) {
-        OpenLine fresh(base);
-        fresh.unit.SendModem("AT", 2000, "OK");
-        EXPECT_EQ(fresh.line.clock.ms(), expectedEnd) << base;
+// The three timed operations, each sending "AT" its own way with a 2000 ms limit.
+struct TimedOperation {
+    const char* name;
+    QString (*call)(Mdcomm&);
+};
+const TimedOperation kTimedOperations[] = {
+    {"SendModem", [](Mdcomm& unit) { return unit.SendModem("AT", 2000, "OK"); }},
+    {"SendModemNotCR", [](Mdcomm& unit) { return unit.SendModemNotCR("AT\r", 2000, "OK"); }},
+    {"SendModemReBack", [](Mdcomm& unit) { return unit.SendModemReBack("AT", 2000); }},
+};
+
+// The limit runs from the end of the write: a write that takes 1500 ms (a slow line, flow
+// control held off) leaves the device its full 2000 ms to answer.
+TEST(ExchangeLimit, EachOperationCountsItsLimitFromTheEndOfItsWrite) {
+    for (const TimedOperation& op : kTimedOperations) {
+        for (const bool answers : {true, false}) {
+            OpenLine fresh(1000, [answers](const QString&) -> std::vector<ScriptedPort::Reply> {
+                if (!answers) return {};
+                return {{1990, QStringLiteral("\r\nOK\r\n")}};
+            });
+            fresh.line.port.onOutput() = [&fresh] { fresh.line.clock.advance(1500); };
+            EXPECT_EQ(op.call(fresh.unit), answers ? "\r\nOK\r\n" : "") << op.name;
+            EXPECT_EQ(fresh.line.clock.ms(), answers ? 1500 + 1990 : 1500 + 2000) << op.name;
+        }
+    }
+}
+
+// The wrap rule makes a limit that spans the top of the tick range end 2 ms late, so an answer
+// 2001 ms after the send still counts; across the passage from -1 to 0, and away from both,
+// it does not. Every operation of the family measures the same way.
+TEST(ExchangeWrap, BothTickPassagesBehaveAsWaitsDoesForEveryOperation) {
+    struct Row {
+        std::int32_t base;
+        bool lateAnswerKept;
+        std::int64_t silentEnd;
+    };
+    const Row rows[] = {{2'147'483'000, true, 2002}, {-700, false, 2000}, {1000, false, 2000}};
+    for (const TimedOperation& op : kTimedOperations) {
+        for (const Row& row : rows) {
+            OpenLine silent(row.base);
+            EXPECT_EQ(op.call(silent.unit), "") << op.name << " " << row.base;
+            EXPECT_EQ(silent.line.clock.ms(), row.silentEnd) << op.name << " " << row.base;
+
+            OpenLine late(row.base);
+            late.script({{2001, "\r\nOK\r\n"}});
+            EXPECT_EQ(op.call(late.unit), row.lateAnswerKept ? "\r\nOK\r\n" : "")
+                << op.name << " " << row.base;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "filelogwriter.h"
 #include "logreader.h"
 #include "modemerror.h"
+#include "pty.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -15,7 +16,13 @@
 #include <cerrno>
 #include <optional>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 
 namespace qelv {
 namespace {
@@ -200,6 +207,66 @@ TEST_F(FileLogWriterTest, RefusesALinkADeviceAFifoAndAForeignFile) {
     }
     EXPECT_EQ(readAll(path("notes.txt")), "my notes\n");
     EXPECT_FALSE(QFileInfo::exists(path("absent-target")));
+}
+
+// A FIFO or a terminal named as the log gets not one byte: reached by its own name, no link
+// in between, it is refused before anything is written (a sync that fails on it afterwards
+// would come too late).
+TEST_F(FileLogWriterTest, AFifoOrATerminalGetsNotAByte) {
+    const QString fifo = path("fifo.log");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    test::Pty terminal;
+    FileLogWriter writer(m_dir.path());
+    for (const QString& name : {fifo, terminal.slavePath()}) {
+        try {
+            writer.CipherFileHeadWrite(name, kHeader);
+            ADD_FAILURE() << name.toStdString() << " was written";
+        } catch (const ModemError& error) {
+            EXPECT_TRUE(error.message().contains(QLatin1String("not a regular file")))
+                << error.what();
+        }
+    }
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0);  // nothing: no writer (0) or none yet (-1)
+    ::close(reader);
+    EXPECT_EQ(terminal.received(std::chrono::milliseconds(20)), QByteArray());
+}
+
+// The file may grow while this lives by `bytes` at most, as on a disk that is full; the
+// signal such a write raises is ignored meanwhile, as the program's own writes see it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit limited{bytes, m_saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
+};
+
+// A session whose header did not get written whole is no session: the replies that follow
+// fail rather than land behind a broken header, also once the disk has room again.
+TEST_F(FileLogWriterTest, AHeaderThatFailsHalfWrittenTakesTheSessionWithIt) {
+    const QString log = path("MDCOM.LOG");
+    FileLogWriter writer(m_dir.path());
+    {
+        const FileSizeLimit full(5);
+        EXPECT_THROW(writer.CipherFileHeadWrite(log, kHeader), ModemError);
+    }
+    EXPECT_THROW(writer.CipherWrite(QStringLiteral("OK\r\n")), ModemError);
+    EXPECT_EQ(readAll(log).size(), 5);
 }
 
 TEST_F(FileLogWriterTest, AnExistingLogIsAppendedToAndMadePrivate) {

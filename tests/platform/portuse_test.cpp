@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -347,6 +348,27 @@ TEST_F(InjectedSources, AConsolePortIsRefusedBeforeItIsOpened) {
 }
 
 // A real getty on a pseudo-terminal, as serial-getty@ runs one on a serial port.
+// A lock file's process counts while it lives, also when it is another user's and may not
+// be signalled: a minicom of another login holds the port all the same. Seen from a child
+// that runs as nobody, so that the test process is such a process.
+TEST(PortUse, AnotherUsersLiveProcessStillHoldsItsLock) {
+    const pid_t owner = ::geteuid() == 0 ? ::getpid() : 1;
+    struct stat info {};
+    if (::stat(QStringLiteral("/proc/%1").arg(owner).toLatin1().constData(), &info) != 0 ||
+        (::geteuid() != 0 && info.st_uid == ::geteuid()))
+        GTEST_SKIP() << "no process of another user to look at";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ::_exit(isOtherLiveProcess(owner) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(PortUse, AGettyIsNamedWithHowToStopIt) {
     const QString agetty =
         QStandardPaths::findExecutable(QStringLiteral("agetty"), {"/sbin", "/usr/sbin"});

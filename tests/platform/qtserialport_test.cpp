@@ -1,4 +1,5 @@
 #include "qtserialport.h"
+#include "outputdrain.h"
 #include "portguard.h"
 #include "pty.h"
 
@@ -64,6 +65,9 @@ TEST_F(SerialOnPty, OpensAndCarriesBytesBothWaysOneToOne) {
     ASSERT_TRUE(port.portOpen());
     port.Output(QStringLiteral("AT\r\n"));
     EXPECT_EQ(device.received(std::chrono::milliseconds(1000)), "AT\r\n");
+    // Out, too, each character up to 255 is one byte; anything above goes as '?'.
+    port.Output(QString(QChar(0x00)) + QChar(0x80) + QChar(0xE9) + QChar(0xFF) + QChar(0x30AB));
+    EXPECT_EQ(device.received(std::chrono::milliseconds(1000)), QByteArray("\x00\x80\xe9\xff?", 5));
     device.send(QByteArray("\r\nOK\x00\xff\x1b[2J", 11));
     const QString got = readAll(port, 11);
     ASSERT_EQ(got.size(), 11);
@@ -199,6 +203,20 @@ TEST_F(SerialOnPty, CloseOfADeviceThatTakesNothingEndsWithinTheLineTime) {
     for (QByteArray got; !(got = device.received(std::chrono::milliseconds(200))).isEmpty();)
         arrived += got.size();
     EXPECT_LT(arrived, flood.size());  // the rest was dropped, not left for later
+}
+
+// How long a close may wait for its output: the bytes' time on the line at ten bits a byte
+// (start, eight data, stop), plus the margin. Nothing on a pseudo-terminal takes that long.
+TEST(DrainBound, TenBitsAByteAtTheLineSpeedPlusTheMargin) {
+    struct Row {
+        qint64 bytes;
+        int baud;
+        std::int64_t ms;
+    };
+    const Row rows[] = {{0, 9600, 150},     {960, 9600, 1150},   {11520, 115200, 1150},
+                        {96, 0, 100 + 150}, {96, -5, 100 + 150}, {1'000'000, 921600, 10850 + 150}};
+    for (const Row& row : rows)
+        EXPECT_EQ(drainBound(row.bytes, row.baud).count(), row.ms) << row.bytes << " " << row.baud;
 }
 
 TEST(SerialOpen, EntriesThatAreNotOpenablePortsSayWhy) {

@@ -23,7 +23,8 @@ void ScriptedPort::setPortOpen(bool open) {
     m_arrivals.clear();
     m_open = true;
     m_shared->opened.push_back(m_port);
-    m_shared->openedLines.push_back({m_port, m_settings, m_dtr, m_rts, m_handshaking});
+    m_shared->openedLines.push_back(
+        {m_port, m_settings, m_dtr, m_rts, m_handshaking, m_clock.ms()});
 }
 
 void ScriptedPort::requireOpen() const {
@@ -31,6 +32,7 @@ void ScriptedPort::requireOpen() const {
 }
 
 void ScriptedPort::Output(const QString& text) {
+    ++m_shared->outputCalls;
     requireOpen();
     if (m_failOutput) throw ModemError(errc::kPortIoFailed, QStringLiteral("gone"));
     if (m_shared->onOutput) m_shared->onOutput();

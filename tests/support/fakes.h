@@ -144,16 +144,19 @@ public:
     };
     const std::vector<Sent>& sent() const { return m_shared->sent; }
     const std::vector<int>& opened() const { return m_shared->opened; }
-    // How the line was set at each successful open.
+    // How the line was set at each successful open, and when (test time).
     struct Line {
         int port;
         QString settings;
         bool dtr;
         bool rts;
         int handshaking;
+        std::int64_t atMs;
     };
     const std::vector<Line>& openedLines() const { return m_shared->openedLines; }
     int inputCalls() const { return m_inputCalls; }
+    // Every Output call on this port or a sibling, including those refused on a closed port.
+    int outputCalls() const { return m_shared->outputCalls; }
 
     void setCommPort(std::int16_t n) override;
     std::int16_t commPort() const override { return m_port; }
@@ -180,6 +183,7 @@ private:
         std::vector<Line> openedLines;
         std::set<const ScriptedPort*> ports;
         std::function<void()> onOutput;
+        int outputCalls = 0;
     };
     ScriptedPort(FakeClock& clock, std::shared_ptr<Shared> shared)
         : m_clock(clock), m_shared(std::move(shared)) {

@@ -204,16 +204,6 @@ TEST_F(Survey, ButtonIsBusyDuringTheSurveyAndIdleAfter) {
     EXPECT_EQ(widgets.StatusBar1.progressMax(), 0);
 }
 
-TEST_F(Survey, StatusLineNamesTheRunningPass) {
-    line.port.addDevice(1, modem("\r\nOK\r\n", "\r\nOK\r\n"));
-    std::set<QString> texts;
-    line.pump.onPump = [&] { texts.insert(widgets.StatusBar1.simpleText()); };
-    form.Command1_Click();
-    const std::set<QString> expected = {"OSが使用・定義しているCOMポートの検出",
-                                        "ATコマンドを受け付けるか検査", "機器情報の取得"};
-    EXPECT_EQ(texts, expected);
-}
-
 TEST_F(Survey, ResizeDuringTheSurveyLeavesTheCurrentCellAlone) {
     line.port.addDevice(2, modem("\r\nOK\r\n", "\r\nOK\r\n"));
     line.pump.onPump = [&] {
