@@ -121,6 +121,27 @@ TEST(MetricsRun, PromtoolAcceptsASurveyOfTheBenchWithoutAWord) {
     EXPECT_FALSE(out.contains("qelv_port_info_ok{port=\"COM2\""));  // not tried
 }
 
+// With --identify, what the devices said of themselves reaches the metrics as device_info
+// labels; a device that names nothing has no such series, and promtool still finds no fault.
+TEST(MetricsRun, IdentifiedDevicesCarryTheirNamesAsInfoLabels) {
+    QTemporaryDir dir;
+    const SimulatorProcess sim(QELV_MODEMSIM_PATH, dir.path().toStdString(),
+                               {"quectel-ec25@1", "silent@2"});
+    const Ran ran = finish(start({"--metrics", "--parallel", "--identify", "--ports", dir.path()}));
+    ASSERT_EQ(ran.exitCode, 0) << ran.err.toStdString();
+    const test::PromtoolVerdict verdict = test::promtoolCheck(ran.out);
+    EXPECT_EQ(verdict.exitCode, 0) << verdict.said.toStdString();
+    EXPECT_TRUE(verdict.said.isEmpty()) << verdict.said.toStdString();
+    const QString out = QString::fromUtf8(ran.out);
+    const QString com1 = QStringLiteral("qelv_device_info{port=\"COM1\",device=\"%1\",")
+                             .arg(QString::fromStdString(sim.devicePath(1)));
+    EXPECT_TRUE(out.contains(com1 +
+                             "manufacturer=\"Quectel\",model=\"EC25\","
+                             "revision=\"EC25EFAR06A06M4G\",serial=\"866758040123456\"} 1\n"))
+        << out.toStdString();
+    EXPECT_FALSE(out.contains("qelv_device_info{port=\"COM2\"")) << out.toStdString();
+}
+
 // Debian's node exporter, started here on 127.0.0.1 with only its textfile collector, on a
 // port the system chooses, reads it back.
 class NodeExporter {

@@ -115,7 +115,7 @@ has_relation "$dev" Depends "$lib (= $version)" || fail "$dev does not depend on
 has_relation "$dev" Depends qt6-base-dev || fail "$dev does not depend on qt6-base-dev: $(field "$dev" Depends)"
 field "$program" Depends | tr ',' '\n' | grep -qE "^ *$lib( \\(.*\\))? *\$" \
     || fail "$program does not depend on $lib: $(field "$program" Depends)"
-for dep in libqt6widgets6 libqt6gui6 libqt6core6; do
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6; do
     field "$program" Depends | grep -q "\\b$dep\\b" || fail "$program does not depend on $dep: $(field "$program" Depends)"
 done
 has_relation "$program" Recommends fonts-noto-cjk || fail "$program does not recommend fonts-noto-cjk"
