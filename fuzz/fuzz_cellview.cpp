@@ -23,11 +23,11 @@ void checkCellView(const QString& stored) {
     const qsizetype breaks = shown.text.count(u'\n');
     if (breaks > qelv::kCellLines || (breaks == qelv::kCellLines && !shown.text.endsWith(u'\n')))
         fail(QStringLiteral("%1 lines shown of \"%2\"").arg(breaks + 1).arg(escaped(stored)));
-    // A line shows at most kCellLineLength characters, plus its mark and its break.
-    if (shown.text.size() > qelv::kCellLines * (qelv::kCellLineLength + 2))
-        fail(QStringLiteral("%1 characters shown of \"%2\"")
-                 .arg(shown.text.size())
-                 .arg(escaped(stored)));
+    // A line shows at most kCellLineLength characters, plus its mark and its break; a
+    // surrogate pair is one character, a lone surrogate one too.
+    const qsizetype characters = shown.text.toUcs4().size();
+    if (characters > qelv::kCellLines * (qelv::kCellLineLength + 2))
+        fail(QStringLiteral("%1 characters shown of \"%2\"").arg(characters).arg(escaped(stored)));
     if (shown.whole && shown.text != qelv::escapeForDisplay(stored))
         fail(QStringLiteral("\"%1\" shown whole as \"%2\"")
                  .arg(escaped(stored), escaped(shown.text)));

@@ -67,10 +67,6 @@ void check(const QString& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto* bytes = reinterpret_cast<const char*>(data);
-    check(QString::fromLatin1(bytes, static_cast<qsizetype>(size)));
-    check(QString::fromUtf8(bytes, static_cast<qsizetype>(size)));
-
-    check(qelv::fuzz::utf16Le(data, size));
+    qelv::fuzz::eachReading(data, size, check);
     return 0;
 }

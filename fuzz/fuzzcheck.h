@@ -31,6 +31,16 @@ inline QString utf16Le(const std::uint8_t* data, std::size_t size) {
     return text;
 }
 
+// The input read as a text each way a device's bytes may reach a parser: Latin-1 (every byte
+// one character), UTF-8 (with replacement characters where it is not) and UTF-16LE.
+template <typename Check>
+void eachReading(const std::uint8_t* data, std::size_t size, Check check) {
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    check(QString::fromLatin1(bytes, static_cast<qsizetype>(size)));
+    check(QString::fromUtf8(bytes, static_cast<qsizetype>(size)));
+    check(utf16Le(data, size));
+}
+
 // Aborting, rather than returning, is what makes libFuzzer keep the input as a crash.
 [[noreturn]] inline void fail(const QString& what) {
     std::fprintf(stderr, "\n*** fuzz check failed: %s\n", qPrintable(what));

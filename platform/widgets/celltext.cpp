@@ -39,8 +39,11 @@ Line shownLine(QStringView text, qsizetype from, qsizetype length) {
     qsizetype width = 0;
     qsizetype at = from;
     while (at < text.size() && !isLineBreak(text[at])) {
-        // escapeForDisplay writes a control character as \xNN; a surrogate pair stays whole.
-        const qsizetype step = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        // escapeForDisplay writes a control character as \xNN; a surrogate pair stays whole,
+        // and a lone surrogate is a character of its own.
+        const bool pair =
+            text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
+        const qsizetype step = pair ? 2 : 1;
         const qsizetype shown = isControlCharacter(text[at].unicode()) ? 4 : 1;
         if (width + shown > length) break;
         width += shown;

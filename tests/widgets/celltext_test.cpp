@@ -50,6 +50,10 @@ TEST(ShownCellText, LeavesOutLinesAndLineEndsVisibly) {
         // A character beyond the BMP is never cut in two.
         {QString(299, u'x') + QStringLiteral("\U0001F600\U0001F600"),
          QString(299, u'x') + QStringLiteral("\U0001F600") + kLeftOut},
+        // A high surrogate without its pair is one character, and what follows it is counted
+        // as itself: a control character after it still shows as four.
+        {(QString(QChar(0xD800)) + QChar(0x01)).repeated(100),
+         (QString(QChar(0xD800)) + QStringLiteral("\\x01")).repeated(60) + kLeftOut},
     };
     for (const Row& row : rows) {
         const ShownText shown = shownCellText(row.stored);
