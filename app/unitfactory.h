@@ -27,7 +27,7 @@ std::function<std::unique_ptr<SerialPort>()> portFactory(std::shared_ptr<PortDir
 std::function<QString(int)> portDescriber(std::shared_ptr<PortDirectory> ports);
 
 // The path shown for COMn's device: the node its entry leads to (the node a link names when
-// it leads nowhere now), or nothing when it has no entry.
+// it leads nowhere now), a network URL as it is, or nothing when it has no entry.
 std::optional<QString> devicePathFor(const PortMap& map, int port);
 
 }  // namespace qelv
