@@ -39,9 +39,13 @@ CheckResult exchange(AtSession& session, const CheckRequest& r) {
         return judgeOpenFailure(error);
     }
     try {
+        const auto limit = static_cast<std::int32_t>(r.critical.count());
         const std::int32_t sentAt = unit.OnTime();
-        const QString reply =
-            unit.SendModem(r.command, static_cast<std::int32_t>(r.critical.count()), r.expect);
+        // Waiting for OK, a refusal is as final as the answer: ERROR or +CME ERROR ends the
+        // wait at once instead of at -c. Any other EXPECT is waited for as it is.
+        const QString reply = r.expect == QLatin1String("OK")
+                                  ? unit.SendModemFinal(r.command, limit)
+                                  : unit.SendModem(r.command, limit, r.expect);
         const auto took = ticksBetween(sentAt, unit.OnTime());
         return judgeAnswer(r, r.port, deviceName(session), reply, took);
     } catch (const ModemError& error) {
@@ -116,7 +120,8 @@ QString checkHelpText() {
         "  -c MS           CRITICAL when it takes longer; also how long it is waited for\n"
         "                  (default 2000)\n"
         "  --command TEXT  the command to send (default AT)\n"
-        "  --expect TEXT   the answer that counts (default OK)\n"
+        "  --expect TEXT   the answer that counts (default OK; while it is OK, an ERROR\n"
+        "                  or +CME ERROR also ends the wait)\n"
         "  --settings S    line settings (default 9600,N,8,1)\n"
         "  --ports DIR     COMn is the device DIR/comN (a link or a device node)\n"
         "  --port COMn=TARGET  COMn is TARGET (a device path or a URL), before DIR\n"

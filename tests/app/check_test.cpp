@@ -203,11 +203,14 @@ TEST_F(CheckProgram, SlowRefusingAndCustomExchanges) {
     EXPECT_TRUE(slow.out.startsWith("QEL-V WARNING - COM3 answered \"OK\" in "));
     EXPECT_TRUE(slow.out.contains("slower than 100 ms | time=0."));
 
-    const Ran refused = run({"COM4", "--command", "ATI4I2I0", "-c", "300"});
+    // A refusal is told at once, not when the 2000 ms limit has passed.
+    const Ran refused = run({"COM4", "--command", "ATI4I2I0"});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(
         refused.out.startsWith("QEL-V CRITICAL - COM4 answered \"ERROR\" instead of "
                                "\"OK\""))
+        << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains(QRegularExpression(" \\| time=0\\.[0-9]{3}s;;2\\.000;0\\n$")))
         << refused.out.toStdString();
     EXPECT_NE(sim->received(4).find("ATI4I2I0\r\n"), std::string::npos);
 
