@@ -30,12 +30,12 @@ TEST(CheckRequest, ThresholdsAndWhatIsNotUnderstood) {
     EXPECT_FALSE(plain.warning);
     EXPECT_EQ(plain.critical, 2000ms);
     const CheckRequest full = parseCheckRequest(
-        {"-w", "500", "-c1500", "--command=ATI", "--expect", "+CSQ:", "/dev/ttyUSB2"});
+        {"-w", "500", "-c1500", "--command=ATI", "--expect", "+CSQ:", "/nonexistent/dev/ttyUSB2"});
     EXPECT_EQ(full.warning, 500ms);
     EXPECT_EQ(full.critical, 1500ms);
     EXPECT_EQ(full.command, "ATI");
     EXPECT_EQ(full.expect, "+CSQ:");
-    EXPECT_EQ(full.port, "/dev/ttyUSB2");
+    EXPECT_EQ(full.port, "/nonexistent/dev/ttyUSB2");
     EXPECT_TRUE(parseCheckRequest({"-h"}).help);
     EXPECT_TRUE(parseCheckRequest({"--version"}).version);
     EXPECT_EQ(parseCheckRequest({"-w", "2000", "COM1"}).warning, 2000ms);  // equal is fine
@@ -117,8 +117,9 @@ TEST(CheckVerdict, EachWayAnExchangeEndsHasItsStatusAndLine) {
     }
 
     CheckRequest plain;  // no -w: only OK or CRITICAL, and an empty warning field
-    EXPECT_EQ(statusLine(judgeAnswer(plain, "/dev/ttyACM0", "", "\r\nOK\r\n", 1999ms)),
-              "QEL-V OK - /dev/ttyACM0 answered \"OK\" in 1999 ms | time=1.999s;;2.000;0\n");
+    EXPECT_EQ(
+        statusLine(judgeAnswer(plain, "/nonexistent/dev/ttyACM0", "", "\r\nOK\r\n", 1999ms)),
+        "QEL-V OK - /nonexistent/dev/ttyACM0 answered \"OK\" in 1999 ms | time=1.999s;;2.000;0\n");
 
     const ModemError busy(errc::kPortOpenFailed, "使用中です", OpenFailure::Busy);
     EXPECT_EQ(judgeOpenFailure(busy).status, CheckStatus::Unknown);

@@ -47,7 +47,7 @@ GridCells surveyed() {
 }
 
 std::optional<QString> mapped(int n) {
-    if (n <= 6) return QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
+    if (n <= 6) return QStringLiteral("/nonexistent/dev/ttyUSB%1").arg(n - 1);
     return std::nullopt;
 }
 
@@ -95,7 +95,9 @@ TEST(Metrics, EachMappedPortGetsTheSeriesItsPassesGaveIt) {
     const GridCells cells = surveyed();
     const QString out = render(cells);
     const auto port = [](int n) {
-        return QStringLiteral("{port=\"COM%1\",device=\"/dev/ttyUSB%2\"}").arg(n).arg(n - 1);
+        return QStringLiteral("{port=\"COM%1\",device=\"/nonexistent/dev/ttyUSB%2\"}")
+            .arg(n)
+            .arg(n - 1);
     };
     EXPECT_EQ(samplesOf(out, "qelv_port_open"),
               (QStringList{"qelv_port_open" + port(1) + " 1", "qelv_port_open" + port(2) + " 1",
@@ -162,7 +164,7 @@ TEST(Metrics, EveryFamilyOnceWithHelpAndTypeBeforeItsSamplesAndNoTimestamps) {
     }
     EXPECT_EQ(seen, names);
     EXPECT_EQ(samplesOf(out, "qelv_device_info"),
-              QStringList{"qelv_device_info{port=\"COM1\",device=\"/dev/ttyUSB0\","
+              QStringList{"qelv_device_info{port=\"COM1\",device=\"/nonexistent/dev/ttyUSB0\","
                           "manufacturer=\"Quectel\",model=\"EC25\","
                           "revision=\"EC25EFAR06A06M4G\",serial=\"866758042\"} 1"});
 }
