@@ -107,18 +107,13 @@ void MainForm::askNext(Asking& asking) {
 
 // One look at one port; true when it has nothing more to ask.
 bool MainForm::lookOnce(Asking& asking, std::chrono::milliseconds& budget) {
-    QString piece;
-    bool failed = true;
-    asking.rule.step([&] {
-        piece = asking.port->Input();
-        failed = false;
-    });
-    if (failed) {
+    const auto piece = inputStep(asking.rule, *asking.port);
+    if (!piece) {
         asking.questions.portFailed();
         askNext(asking);
         return true;
     }
-    const bool stopped = asking.pending->feed(piece);
+    const bool stopped = asking.pending->feed(*piece);
     const auto left = stopped ? std::nullopt : asking.pending->remaining(unit().OnTime());
     if (left) {
         budget = std::min(budget, *left);

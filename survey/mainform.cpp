@@ -110,6 +110,12 @@ void MainForm::openPort(std::int16_t n) {
         m_rule, [this]() -> SerialPort& { return unit().MSComm1; }, n);
 }
 
+std::optional<QString> MainForm::inputStep(ErrorRule& rule, SerialPort& port) {
+    std::optional<QString> piece;
+    rule.step([&] { piece = port.Input(); });
+    return piece;
+}
+
 void MainForm::openSteps(ErrorRule& rule, const std::function<SerialPort&()>& port,
                          std::int16_t n) {
     rule.step([&] { port().setCommPort(n); });

@@ -123,6 +123,8 @@ private:
     // The survey's opening sequence on `port`, each step under `rule`.
     static void openSteps(ErrorRule& rule, const std::function<SerialPort&()>& port,
                           std::int16_t n);
+    // What `port` holds now, read as a step under `rule`; nothing when the read failed.
+    static std::optional<QString> inputStep(ErrorRule& rule, SerialPort& port);
     void closePort();
     // A passed cell gets an empty failure, clearing what an earlier survey said.
     void writeResult(std::int16_t n, int col, const QString& text, std::uint32_t color,

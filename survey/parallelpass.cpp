@@ -162,17 +162,12 @@ void MainForm::collectAll(std::vector<Link>& links) {
 
 // One look at one port; true when its exchange is over.
 bool MainForm::collectOnce(Link& link, std::chrono::milliseconds& budget) {
-    bool failed = true;
-    QString piece;
-    link.rule.step([&] {
-        piece = link.port->Input();
-        failed = false;
-    });
-    if (failed) {
+    const auto piece = inputStep(link.rule, *link.port);
+    if (!piece) {
         finishFailed(link);
         return true;
     }
-    const bool stopped = link.pending->feed(piece);
+    const bool stopped = link.pending->feed(*piece);
     const auto left = stopped ? std::nullopt : link.pending->remaining(unit().OnTime());
     if (left) {
         budget = std::min(budget, *left);
